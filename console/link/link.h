@@ -1,0 +1,112 @@
+// The console's link and command layer: command codes to reader lines and
+// binary frames, the serial port with its receive thread, the Ethernet
+// transaction, and the reading of one reply. Plain functions over
+// module-level state; no Qt. Commands are sent from the GUI thread only; over
+// serial the reply is read on the receive thread through the registered
+// callback, over Ethernet inside SendCommand on the calling thread.
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+// ---- link state --------------------------------------------------------------
+constexpr int LINK_CLOSED = 0;
+constexpr int LINK_SERIAL = 10;
+constexpr int LINK_ETHERNET = 20;
+
+extern std::atomic<int> LinkMode;     // starts LINK_ETHERNET
+extern std::atomic<int> FramingMode;  // 0 text lines, 1 binary reply frames
+constexpr int ReceiveTimeoutMs = 1000;
+constexpr int StartOfAnswerTimeoutMs = 5000;
+
+constexpr int kLinkBufferSize = 4096;
+
+// ---- command codes -----------------------------------------------------------
+enum CommandCode : uint16_t {
+  CMD_RAW_FRAME = 0x0000,
+  CMD_NO_OPERATION = 0x1000,
+  CMD_RESET = 0x1001,
+  CMD_BOOT_JUMP = 0x1002,
+  CMD_START_SENTINEL = 0x2000,
+  CMD_END_SENTINEL = 0x2001,
+  CMD_PARITY_BIT = 0x2002,
+  CMD_REPEAT_COUNT = 0x2003,
+  CMD_SET_NORM = 0x2004,
+  CMD_CARD_IN = 0x3000,
+  CMD_ENTRY_FRONT = 0x3001,
+  CMD_EJECT_BACK = 0x3002,
+  CMD_EJECT_FRONT = 0x3003,
+  CMD_MOVE_BACK = 0x3004,
+  CMD_MOVE_FRONT = 0x3005,
+  CMD_NET_WRITE = 0x3030,
+  CMD_NET_READ = 0x3031,
+  CMD_LO_CO = 0x3300,
+  CMD_HI_CO = 0x3400,
+  CMD_READ_INSIDE_MOVE_BACK = 0x4000,
+  CMD_READ_INSIDE_EJECT_BACK = 0x4001,
+  CMD_READ_INSIDE_MOVE_FRONT = 0x4002,
+  CMD_WRITE_INSIDE_EJECT_FRONT = 0x4003,
+  CMD_WRITE_INSIDE_MOVE_BACK = 0x4004,
+  CMD_WRITE_INSIDE_EJECT_BACK = 0x4005,
+  CMD_WRITE_INSERT_EJECT_FRONT = 0x5000,
+  CMD_WRITE_INSERT_EJECT_BACK = 0x5001,
+  CMD_READ_INSERT_MOVE_BACK = 0x5002,
+  CMD_READ_INSERT_EJECT_FRONT = 0x5003,
+  CMD_READ_INSERT_EJECT_BACK = 0x5004,
+  CMD_BITS_001_200 = 0x5005,
+  CMD_BITS_201_400 = 0x6000,
+  CMD_BITS_401_600 = 0x6001,
+  CMD_BITS_601_800 = 0x6002,
+  CMD_BITS_001_800 = 0x6003,
+  CMD_WAIT_TIME = 0x6004,
+  CMD_IC_ENTRY = 0x6005,
+  CMD_IC_POWER_ON = 0x6006,
+  CMD_IC_POWER_OFF = 0x6007,
+  CMD_IC_DIRECT = 0x6008,
+  CMD_VERSION = 0x6009,
+  CMD_ATMEL_POWER_ON = 0x7000,
+  CMD_ATMEL_POWER_OFF = 0x7001,
+  CMD_ATMEL_READ = 0x7002,
+  CMD_ATMEL_WRITE = 0x7003,
+  CMD_ATMEL_WRITE_VERIFY = 0x7004,
+};
+
+// Prefix text of a table code ("" for CMD_RAW_FRAME), nullptr for any other value.
+const char* CommandPrefix(int code);
+
+// ---- command layer -----------------------------------------------------------
+// Sends one command (code 0: `data` is the payload of a binary frame).
+// 1 done, 0 link closed or write failed, -1 code outside the table or (over
+// Ethernet) receive failure, -3 time-out.
+int SendCommand(int code, const uint8_t* data, int length);
+int SendCommandCode(int code, const uint8_t* data, int length);
+void BuildCommandText(const char* prefix, int prefixLength, const uint8_t* data, int length);
+int ClearSendBuffer();
+uint16_t CalcCrc16(const uint8_t* data, int length);
+uint8_t CalcXorCheck(const uint8_t* data, int length);
+
+// The bytes of the last command built (for tests and diagnostics).
+const uint8_t* LastSendBytes();
+int LastSendLength();
+
+// ---- link layer --------------------------------------------------------------
+using ReceiveCallbackType = int (*)(int, int);
+
+bool OpenSerialPort(int port, int baud);
+bool CloseSerialPort();
+int SetReceiveCallback(ReceiveCallbackType callback);
+int SerialWrite(const uint8_t* buffer, int length);
+int SerialRead(uint8_t* buffer, int count);
+int EthernetTransact(const uint8_t* buffer, int length);
+// Reads one reply into `text` (room for kLinkBufferSize bytes and a NUL):
+// 1 read, -1 abandoned with Esc, -3 no first byte within ReceiveTimeoutMs.
+int ReceiveResponse(char* text, int* status);
+bool CheckEscape();
+
+// StatusCode of a reply's first two characters (strtol-like: blanks, sign,
+// digits; no digits give 0).
+int StatusCodeOf(const char* twoChars);
+
+// The GUI installs a check for a pending Esc key press of the calling thread;
+// without one, CheckEscape reports no key.
+using EscapeHook = bool (*)();
+void SetEscapeHook(EscapeHook hook);
