@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -18,7 +19,10 @@ bool SerialDevice::Open(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   termios probe{};
-  if (!isatty(fd) || tcgetattr(fd, &probe) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+  // TIOCEXCL keeps other programs out, but not a privileged one; the lock
+  // keeps out every user of this layer, root included.
+  if (!isatty(fd) || tcgetattr(fd, &probe) != 0 || ioctl(fd, TIOCEXCL) != 0 ||
+      flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
     return false;
   }
@@ -29,7 +33,7 @@ bool SerialDevice::Open(const std::string& path) {
 void SerialDevice::Close() {
   if (fd_ < 0) return;
   ioctl(fd_, TIOCNXCL);
-  ::close(fd_);
+  ::close(fd_);  // also drops the lock
   fd_ = -1;
 }
 
@@ -117,8 +121,13 @@ bool SerialDevice::SetRts(bool on) {
 ssize_t SerialDevice::ReadSome(void* buffer, size_t count) {
   if (fd_ < 0) return -1;
   ssize_t n = ::read(fd_, buffer, count);
-  if (n >= 0) return n;
-  return (errno == EAGAIN || errno == EINTR) ? 0 : -1;
+  if (n > 0 || count == 0) return n;
+  if (n < 0 && errno != EAGAIN && errno != EINTR) return -1;
+  // In raw mode an empty queue also reads as 0; only a hang-up tells a dead
+  // line from a quiet one.
+  pollfd p{fd_, POLLIN, 0};
+  if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return -1;
+  return 0;
 }
 
 ssize_t SerialDevice::WriteSome(const void* buffer, size_t count) {

@@ -1,6 +1,7 @@
 // A serial device through termios: the stand-in for a Win32 COM port handle.
 // Opening never blocks (O_NONBLOCK) and takes the port exclusively (TIOCEXCL),
-// as a COM port opened without sharing is. Reads and writes are non-blocking;
+// as a COM port opened without sharing is (TIOCEXCL plus an flock, so
+// that two users of this layer exclude each other even when run as root). Reads and writes are non-blocking;
 // callers that must wait use WaitReadable/WaitWritable, which block in poll().
 // One thread may read while another writes; Close must not race other calls.
 #pragma once
@@ -65,7 +66,8 @@ class SerialDevice {
 };
 
 // Blocks in poll() until fd is readable / writable: 1 ready, 0 timeout,
-// -1 error or hang-up with nothing to read.
+// -1 error, or hang-up with nothing left to read. A hang-up with bytes still
+// queued reports 1; the read after the last byte then fails.
 int WaitReadable(int fd, int timeoutMs);
 int WaitWritable(int fd, int timeoutMs);
 

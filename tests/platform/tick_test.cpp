@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include "platform/tick.h"
+
+namespace {
+uint32_t fakeNow = 0;
+uint32_t fakeTick() { return fakeNow; }
+
+struct FakeClock : ::testing::Test {
+  void SetUp() override { platform::SetTickSource(fakeTick); }
+  void TearDown() override { platform::SetTickSource(nullptr); }
+};
+}  // namespace
+
+TEST_F(FakeClock, TicksLeftCountsDownAndStopsAtZero) {
+  fakeNow = 1000;
+  EXPECT_EQ(platform::TicksLeft(1000, 500), 500u);
+  fakeNow = 1499;
+  EXPECT_EQ(platform::TicksLeft(1000, 500), 1u);
+  fakeNow = 1500;
+  EXPECT_EQ(platform::TicksLeft(1000, 500), 0u);
+  fakeNow = 90000;
+  EXPECT_EQ(platform::TicksLeft(1000, 500), 0u);
+}
+
+TEST_F(FakeClock, TicksLeftSurvivesWrapAround) {
+  uint32_t start = 0xFFFFFF00u;
+  fakeNow = 0x00000010u;  // 0x110 ms after start, across the wrap
+  EXPECT_EQ(platform::TicksLeft(start, 1000), 1000u - 0x110u);
+}
+
+TEST(Tick, RealClockAdvances) {
+  uint32_t first = platform::TickCount();
+  platform::SleepMs(20);
+  uint32_t elapsed = platform::TickCount() - first;
+  EXPECT_GE(elapsed, 19u);
+  EXPECT_LT(elapsed, 5000u);
+}
