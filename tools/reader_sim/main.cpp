@@ -1,0 +1,80 @@
+// The reader simulator as a program, for trying the console without a reader:
+//   reader_sim [--tcp PORT] [--pty] [--link-com N]
+// serves TCP on 127.0.0.1:PORT (3001 unless given) and, with --pty or
+// --link-com, a pseudo-terminal; --link-com N also prints the line that maps
+// COMN to it. Runs until SIGINT or SIGTERM.
+#include <pthread.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "reader_sim.h"
+
+namespace {
+
+void usage() {
+  std::fprintf(stderr, "usage: reader_sim [--tcp PORT] [--pty] [--link-com N]\n");
+}
+
+bool parseNumber(const char* text, long low, long high, long& value) {
+  char* end = nullptr;
+  value = std::strtol(text, &end, 10);
+  return *text != '\0' && *end == '\0' && value >= low && value <= high;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long port = 3001;
+  long comNumber = 0;
+  bool pty = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string option = argv[i];
+    bool hasValue = i + 1 < argc;
+    if (option == "--tcp" && hasValue && parseNumber(argv[i + 1], 1, 65535, port)) {
+      ++i;
+    } else if (option == "--pty") {
+      pty = true;
+    } else if (option == "--link-com" && hasValue && parseNumber(argv[i + 1], 1, 255, comNumber)) {
+      pty = true;
+      ++i;
+    } else {
+      usage();
+      return 2;
+    }
+  }
+
+  // Block the stop signals before the serving thread starts, so that it
+  // inherits the mask and only sigwait below receives them.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  readersim::ReaderSim sim;
+  uint16_t tcpPort = sim.StartTcp(static_cast<uint16_t>(port));
+  if (tcpPort == 0) {
+    std::fprintf(stderr, "reader_sim: cannot listen on 127.0.0.1 port %ld\n", port);
+    return 1;
+  }
+  std::printf("TCP: connect to 127.0.0.1 port %u\n", tcpPort);
+  if (pty) {
+    std::string slave = sim.StartPty();
+    if (slave.empty()) {
+      std::fprintf(stderr, "reader_sim: cannot open a pseudo-terminal\n");
+      return 1;
+    }
+    std::printf("serial: %s\n", slave.c_str());
+    if (comNumber != 0) std::printf("export COM%ld_DEVICE=%s\n", comNumber, slave.c_str());
+  }
+  std::printf("Ctrl+C ends the simulator.\n");
+  std::fflush(stdout);
+
+  int received = 0;
+  sigwait(&stopSignals, &received);
+  sim.Stop();
+  return 0;
+}
