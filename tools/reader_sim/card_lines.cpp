@@ -135,22 +135,12 @@ bool isDigits(const std::string& text) {
   return text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-char echoOf(const Request& request) {
-  return request.line.size() >= 3 ? request.line[2] : '0';
-}
-
-Reply answer(int status, char echo, std::string payload = std::string()) {
-  Reply reply;
-  reply.status = status;
-  reply.echo = echo;
-  reply.payload = std::move(payload);
-  return reply;
-}
-
 }  // namespace
 
 struct CardLines::State {
-  Card card;  // stripes as bit text, norm, bit memory
+  explicit State(Card& simCard) : card(simCard) {}
+
+  Card& card;  // the simulator's card: stripes as bit text, norm, bit memory
   mutable std::mutex mutex;
   std::map<char, std::pair<int, int>> faults;  // track char -> (status, times left)
   TrackSettings settings;
@@ -199,67 +189,65 @@ struct CardLines::State {
   }
 
   Reply readLine(const Request& request) {
-    const char trackChar = request.data.empty() ? '0' : request.data[0];
     std::string text;
-    const int status = read(trackChar, &text);
-    return answer(status, trackChar, status == 0 ? text : std::string());
+    const int status = read(request.data.empty() ? '0' : request.data[0], &text);
+    return TextReply(request, status, status == 0 ? text : std::string());
   }
 
   Reply writeLine(const Request& request) {
     const char trackChar = request.data.empty() ? '0' : request.data[0];
     const std::string text = request.data.empty() ? std::string() : request.data.substr(1);
-    return answer(write(trackChar, text), trackChar);
+    return TextReply(request, write(trackChar, text));
   }
 
   // "300" .. "330" answer a 200-bit window, "340" all 800 bits.
   Reply bitsLine(int window, const Request& request) {
     const std::string memory = card.BitMemory();
     std::string all = memory.empty() ? std::string(kBitMemoryBits, '0') : memory;
-    std::string payload = window < 4 ? all.substr(window * 200, 200) : all;
-    return answer(0, echoOf(request), payload);
+    return TextReply(request, 0, window < 4 ? all.substr(window * 200, 200) : all);
   }
 
   // "04", "05", "06": track character and one setting character.
   Reply trackSettingLine(char (TrackSettings::*field)[3], const Request& request) {
     const int track = TrackNumberOf(request.data.empty() ? '0' : request.data[0]);
     if (request.data.size() != 2 || track == 0 || request.data[0] == '4') {
-      return answer(kCommandUnidentified, echoOf(request));
+      return TextReply(request, kCommandUnidentified);
     }
     std::lock_guard<std::mutex> lock(mutex);
     (settings.*field)[track - 1] = request.data[1];
-    return answer(0, echoOf(request));
+    return TextReply(request);
   }
 
   Reply repeatCountLine(const Request& request) {
     if (request.data.size() != 1 || request.data[0] < '1' || request.data[0] > '9') {
-      return answer(kTransmissionError, echoOf(request));
+      return TextReply(request, kTransmissionError);
     }
     std::lock_guard<std::mutex> lock(mutex);
     settings.repeatCount = request.data[0];
-    return answer(0, echoOf(request));
+    return TextReply(request);
   }
 
   Reply waitTimeLine(const Request& request) {
     if (request.data.size() != 2 || !isDigits(request.data)) {
-      return answer(kTransmissionError, echoOf(request));
+      return TextReply(request, kTransmissionError);
     }
     std::lock_guard<std::mutex> lock(mutex);
     settings.waitTime = request.data;
-    return answer(0, echoOf(request));
+    return TextReply(request);
   }
 
   Reply normLine(const Request& request) {
     if (request.data != "I" && request.data != "B") {
-      return answer(kTransmissionError, echoOf(request));
+      return TextReply(request, kTransmissionError);
     }
     card.SetNorm(request.data[0]);
-    return answer(0, echoOf(request));
+    return TextReply(request);
   }
 
   Reply coercivityLine(char coercivity, const Request& request) {
     std::lock_guard<std::mutex> lock(mutex);
     settings.coercivity = coercivity;
-    return answer(0, echoOf(request));
+    return TextReply(request);
   }
 };
 
@@ -269,7 +257,7 @@ namespace {
 const char kVersionPayload[] = "VREADER-SIM 1.00";
 }  // namespace
 
-CardLines::CardLines(ReaderSim& sim) : state_(std::make_shared<State>()) {
+CardLines::CardLines(ReaderSim& sim) : state_(std::make_shared<State>(sim.CardState())) {
   state_->write('1', "CARD BENCH TRACK ONE 0123456789");
   state_->write('2', "1234567890123456=2512");
   state_->write('3', "0123456789=0123456789");
@@ -300,7 +288,7 @@ CardLines::CardLines(ReaderSim& sim) : state_(std::make_shared<State>()) {
   sim.SetHandler("410", [state](const Request& r) { return state->waitTimeLine(r); });
   sim.SetHandler("130", [state](const Request& r) { return state->coercivityLine('L', r); });
   sim.SetHandler("140", [state](const Request& r) { return state->coercivityLine('H', r); });
-  sim.SetHandler("990", [](const Request& r) { return answer(0, echoOf(r), kVersionPayload); });
+  sim.SetHandler("990", [](const Request& r) { return TextReply(r, 0, kVersionPayload); });
 }
 
 int CardLines::WriteTrack(char trackChar, const std::string& text) {

@@ -4,18 +4,21 @@
 // settings lines (sentinels, parity, repeat count, norm, wait time,
 // coercivity, version).
 //
-// The card keeps each track as the bits on its stripe. An ISO write codes the
-// characters (track 1: six data bits and odd parity, base 0x20; tracks 2 and 3:
-// four data bits and odd parity, base 0x30; TimeLox: the same five-bit cells
-// carrying hex digits 0-F) between start and end sentinel with an LRC cell
-// after them; a BIT write stores the bit text as given. An ISO read decodes the
+// The simulator's Card then keeps each track as the bits on its stripe (its
+// track texts are bit text from here on, its bit memory 800 bits). An ISO
+// write codes the characters (track 1: six data bits and odd parity, base
+// 0x20; tracks 2 and 3: four data bits and odd parity, base 0x30; TimeLox, on
+// the track-3 stripe: the same five-bit cells carrying hex digits 0-F) between
+// start and end sentinel with an LRC cell after them; a BIT write stores the
+// bit text as given. An ISO read decodes the
 // stripe and answers the reader's errors for what it finds (status 25 blank,
 // 32 no start sentinel, 20 parity, 24 no end sentinel, 17 LRC); a BIT read
 // answers the stored bits. Every read leaves the stripe's first 800 bits in
 // the bit memory, answered by "300".."340".
 //
-// Any thread may call any member. The handlers keep the card alive on their
-// own, so the simulator may outlive this object.
+// Any thread may call any member. The handlers keep what they need alive, so
+// the simulator may outlive this object; this object must not outlive the
+// simulator, whose card it uses.
 #pragma once
 #include <memory>
 #include <string>
@@ -39,8 +42,8 @@ class CardLines {
  public:
   static constexpr int kEveryTime = -1;
 
-  // Registers the lines with `sim` and lays a default card in the reader:
-  // three encoded ISO tracks, ISO norm.
+  // Registers the lines with `sim` (replacing its own track, norm and version
+  // lines) and encodes a default card in ISO: three tracks with text.
   explicit CardLines(ReaderSim& sim);
 
   // Writes `text` to the track of `trackChar` ('1'-'3', '4' TimeLox) as a
