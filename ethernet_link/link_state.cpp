@@ -1,0 +1,18 @@
+#include "link_state.h"
+
+#include <unistd.h>
+
+namespace ethernetlink {
+
+int LinkSocket = kNoSocket;
+std::string LinkHost;
+int32_t LinkPort = 3001;
+
+int closeLinkSocket() {
+  if (LinkSocket == kNoSocket) return -1;
+  int result = ::close(LinkSocket);
+  LinkSocket = kNoSocket;
+  return result == 0 ? 0 : -1;
+}
+
+}  // namespace ethernetlink

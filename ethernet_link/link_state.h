@@ -1,0 +1,32 @@
+// The library's one connection, process-wide, used without locks: the calls
+// are made from one thread at a time (the console's UI thread).
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace ethernetlink {
+
+// LinkSocket's value while there is no socket: never connected, or closed.
+// Closing sets it, so a descriptor number is never closed twice (the number
+// may by then belong to someone else) and a later send fails cleanly.
+constexpr int kNoSocket = -1;
+
+extern int LinkSocket;
+extern std::string LinkHost;  // address text of the last Connect_Ethernet
+extern int32_t LinkPort;      // port of the last Connect_Ethernet; 3001 at start
+
+// Closes LinkSocket if there is one: 0 closed, -1 there was none or the close
+// failed. LinkSocket is kNoSocket afterwards either way.
+int closeLinkSocket();
+
+// A new socket connected to LinkHost and LinkPort, in LinkSocket; shows
+// "socket() failed" / "connect() failed". True when connected.
+bool connectLinkSocket();
+
+// connectLinkSocket without a result: the send path's reconnect.
+void ReconnectEthernet();
+
+// Shows `text` in the modal message box; returns once it was acknowledged.
+void ShowLinkError(const char* text);
+
+}  // namespace ethernetlink

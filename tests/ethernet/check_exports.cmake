@@ -1,0 +1,20 @@
+# Compares the defined dynamic symbols of LIBRARY (nm -D --defined-only) with
+# the semicolon-separated list EXPECTED. Run with cmake -P.
+execute_process(COMMAND nm -D --defined-only "${LIBRARY}"
+                OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(defined "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[0-9a-fA-F]* *([A-Za-z]) (.+)$")
+    list(APPEND defined "${CMAKE_MATCH_2}")
+  endif()
+endforeach()
+list(SORT defined)
+set(expected ${EXPECTED})
+list(SORT expected)
+if(NOT defined STREQUAL expected)
+  message(FATAL_ERROR "exports differ\n  expected: ${expected}\n  defined:  ${defined}")
+endif()
