@@ -16,21 +16,28 @@ extern "C" {
 int32_t Closed_Ethernet(void);
 
 /* Connects to a dotted IPv4 address (no name lookup) and port (its low 16
- * bits are used), remembering both for later reconnects. Blocks until the
- * connection is made or refused. 1 connected, 0 failed ("socket() failed" /
- * "connect() failed" shown). */
+ * bits are used), remembering both for later reconnects. A connection still
+ * open from an earlier call is closed first. Blocks until the connection is
+ * made or refused (no time-out of its own). 1 connected, 0 failed
+ * ("socket() failed" / "connect() failed" shown; a host name or an empty text
+ * gives "connect() failed"). */
 int32_t Connect_Ethernet(const char* address, int32_t port);
 
-/* Sends `length` bytes. 1 sent; when the send fails the link is closed,
- * reconnected to the remembered address and the bytes sent once more: then the
- * count sent, or -1 ("send() sent a different number bytes than expected"). */
+/* Sends `length` bytes. 1 sent; when the send fails (also after
+ * Closed_Ethernet, or for a negative length) the link is closed, reconnected
+ * to the remembered address and the bytes sent once more: then the count
+ * sent, or -1 ("send() sent a different number bytes than expected"). A peer
+ * that has gone makes the send fail; it never raises a signal. */
 int32_t EthernetCommandSend(const uint8_t* data, int32_t length);
 
 /* Receives one reply line up to and including LF into `destination` (room for
- * 1024 bytes) and stores its length. Blocks until the line is whole.
- * 1 received; -1 socket error ("EthernetReceive failed"), or a line longer than
- * 1024 bytes; -3 the peer closed the connection or sent nothing for 90000 ms.
- * On -1 and -3 neither output is written. */
+ * 1024 bytes) and stores its length; bytes after the LF stay for the next
+ * call. Blocks until the line is whole, at most 90000 ms by the platform tick
+ * count. 1 received; -1 socket error ("EthernetReceive failed"), a line longer
+ * than 1024 bytes (read on to its LF, not shown) or a null argument; -3 the
+ * peer closed the connection (at once; a part of a line is dropped) or the
+ * line was not whole 90000 ms after the call began. On -1 and -3 neither
+ * output is written. */
 int32_t EthernetReceive(uint8_t* destination, int32_t* length);
 
 #ifdef __cplusplus

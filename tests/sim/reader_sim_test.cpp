@@ -4,6 +4,7 @@
 
 #include "frame_codec.h"
 #include "peer_client.h"
+#include "platform/serial_device.h"
 #include "reader_sim.h"
 
 namespace {
@@ -68,6 +69,24 @@ TEST(SimPty, VersionLineAnsweredAndRecorded) {
   EXPECT_EQ(request.line, "990");
   EXPECT_EQ(request.prefix, "990");
   EXPECT_EQ(request.connection, 0);
+}
+
+TEST(SimPty, ServesThePlatformSerialDevice) {
+  ReaderSim sim;
+  std::string slave = sim.StartPty();
+  platform::SerialDevice port;
+  ASSERT_TRUE(port.Open(slave));
+  ASSERT_TRUE(port.Configure(platform::SerialSettings{}));
+  const std::string line = "080B\r\n";
+  ASSERT_TRUE(port.WriteAll(line.data(), line.size(), kReplyTimeoutMs));
+  std::string reply;
+  char byte = 0;
+  while (reply.find('\n') == std::string::npos && platform::WaitReadable(port.Fd(), kReplyTimeoutMs) == 1 &&
+         port.ReadSome(&byte, 1) == 1) {
+    reply.push_back(byte);
+  }
+  EXPECT_EQ(reply, "000\n");
+  EXPECT_EQ(sim.CardState().Norm(), 'B');
 }
 
 TEST_F(SimTcp, TrackWriteThenReadEchoesTrackCharacter) {
