@@ -75,12 +75,22 @@ const char* CommandPrefix(int code);
 
 // ---- command layer -----------------------------------------------------------
 // Sends one command (code 0: `data` is the payload of a binary frame).
-// 1 done, 0 link closed or write failed, -1 code outside the table or (over
-// Ethernet) receive failure, -3 time-out.
+// 1 done, 0 link closed or write failed, -1 code outside the table, a command
+// too long for the send buffer (prefix + data + CR LF, or the whole frame,
+// over 4095 bytes; nothing is sent) or (over Ethernet) receive failure, -3
+// time-out. CMD_NO_OPERATION on serial, and a frame on serial in text
+// framing, then wait up to StartOfAnswerTimeoutMs for the reader to begin
+// answering: 1 it did, -3 it did not (the reply itself still goes to the
+// callback). A frame over Ethernet gives 1 whatever the line receive gave.
+// A negative length, or null data, counts as no data. UI thread only.
 int SendCommand(int code, const uint8_t* data, int length);
+// Maps the code to its prefix, builds the line and sends it where LinkMode
+// says, without any wait of its own. Results as SendCommand's.
 int SendCommandCode(int code, const uint8_t* data, int length);
+// Writes prefix + data + CR LF (prefix length 0: the data alone) into the send
+// buffer; builds nothing when that would not fit with its NUL.
 void BuildCommandText(const char* prefix, int prefixLength, const uint8_t* data, int length);
-int ClearSendBuffer();
+int ClearSendBuffer();  // zero-fills the send buffer, keeps its length; 0
 uint16_t CalcCrc16(const uint8_t* data, int length);
 uint8_t CalcXorCheck(const uint8_t* data, int length);
 
@@ -91,14 +101,32 @@ int LastSendLength();
 // ---- link layer --------------------------------------------------------------
 using ReceiveCallbackType = int (*)(int, int);
 
+// Opens "COMn" (platform::ComPortDevice) at `baud`, 8N1, and starts the
+// receive thread. LinkMode becomes serial whatever the outcome; false when
+// the port cannot be opened or set up.
 bool OpenSerialPort(int port, int baud);
+// Closes the port (if open) and stops its receive thread, waiting for it
+// unless called from the callback on that thread. LinkMode becomes closed.
+// Always true.
 bool CloseSerialPort();
-int SetReceiveCallback(ReceiveCallbackType callback);
+int SetReceiveCallback(ReceiveCallbackType callback);  // 1
+// Discards unread input and unsent output, then writes: 1 written, 0 failed
+// (no port, device error, or 2 ms per byte + 100 ms passed).
 int SerialWrite(const uint8_t* buffer, int length);
+// 0 nothing waiting; otherwise reads up to `count` bytes (until the line is
+// quiet for 100 ms) and returns 1.
 int SerialRead(uint8_t* buffer, int count);
+// Sends over the network link and reads the reply line; when one came, calls
+// the registered callback before returning. The line receive's result.
 int EthernetTransact(const uint8_t* buffer, int length);
-// Reads one reply into `text` (room for kLinkBufferSize bytes and a NUL):
-// 1 read, -1 abandoned with Esc, -3 no first byte within ReceiveTimeoutMs.
+// Reads one reply into `text` (room for kLinkBufferSize bytes and a NUL) and,
+// for text replies of two bytes or more, its StatusCode into `status`.
+// 1 read, -1 abandoned with Esc before the first byte, -3 no first byte
+// within ReceiveTimeoutMs, no further byte for ReceiveTimeoutMs once a reply
+// began, a reply longer than kLinkBufferSize bytes (read to its end and
+// dropped), or the port closing or gone; 0 with the link closed (nothing
+// read). On every result but 1 the outputs are left as they were. A binary
+// reply frame delivers its data (from its fourth byte) and no status.
 int ReceiveResponse(char* text, int* status);
 bool CheckEscape();
 

@@ -1,0 +1,44 @@
+// One open COM port and its receive thread. The UI thread (writes, open and
+// close) and the receive thread (reads) each hold a shared_ptr to it, so
+// neither sees it destroyed under it; the device and the wake-up descriptor
+// close when the last holder lets go.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+#include "platform/serial_device.h"
+
+struct SerialSession {
+  SerialSession() = default;
+  SerialSession(const SerialSession&) = delete;
+  SerialSession& operator=(const SerialSession&) = delete;
+  ~SerialSession();
+
+  platform::SerialDevice device;
+  // Readable once the port is being closed: ends every wait on this port.
+  int wakeFd = -1;
+  // The receive thread loops while this is true.
+  std::atomic<bool> ReceiveThreadRun{false};
+  // Changes whenever input is taken from the port or purged, so the receive
+  // thread can tell whether its callback consumed anything.
+  std::atomic<uint32_t> inputGeneration{0};
+  std::thread receiveThread;
+};
+
+// The open port, or nullptr.
+std::shared_ptr<SerialSession> CurrentSerialSession();
+
+enum class InputWait { Readable, TimedOut, Closing, DeviceGone };
+
+// Blocks in poll() until the port has input, it is being closed, the device
+// is gone, or timeoutMs passes. Without a port it just lets the time pass.
+InputWait WaitForSerialInput(const SerialSession* session, int timeoutMs);
+
+// Reads up to `count` waiting bytes without blocking: the count read, 0 when
+// nothing is waiting, -1 when the device is gone. Notes the start of an answer.
+int ReadSerialInput(SerialSession& session, uint8_t* buffer, int count);
+
+// Thread procedure started by OpenSerialPort.
+void SerialReceiveThread(std::shared_ptr<SerialSession> session);
