@@ -1,0 +1,69 @@
+#include "Ethernetopen.h"
+
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <cstdlib>
+
+#include "Main.h"
+#include "ZUV_ETHERNET.h"
+#include "link/link.h"
+
+TEthernet* Ethernet = nullptr;
+
+long PortNumberOf(const QString& text) {
+  const QByteArray bytes = text.toLatin1();
+  return std::strtol(bytes.constData(), nullptr, 10);
+}
+
+TEthernet::TEthernet(QWidget* parent) : QDialog(parent) {
+  setObjectName("Ethernet");
+  setWindowTitle("Ethernet");
+  auto* grid = new QGridLayout(this);
+
+  MaskEdit1 = new QLineEdit(this);
+  MaskEdit1->setObjectName("MaskEdit1");
+  RichEdit2 = new QPlainTextEdit("3001", this);
+  RichEdit2->setObjectName("RichEdit2");
+  RichEdit2->setLineWrapMode(QPlainTextEdit::NoWrap);
+  RichEdit2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  RichEdit2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  RichEdit2->setTabChangesFocus(true);
+  RichEdit2->setFixedHeight(MaskEdit1->sizeHint().height());
+
+  grid->addWidget(new QLabel("IP Address :", this), 0, 0);
+  grid->addWidget(MaskEdit1, 0, 1);
+  grid->addWidget(new QLabel("Port Number :", this), 1, 0);
+  grid->addWidget(RichEdit2, 1, 1);
+
+  Button1 = new QPushButton("SET", this);
+  Button1->setObjectName("Button1");
+  Button1->setAutoDefault(false);
+  Button2 = new QPushButton("Cancel", this);
+  Button2->setObjectName("Button2");
+  Button2->setAutoDefault(false);
+  grid->addWidget(Button1, 2, 0);
+  grid->addWidget(Button2, 2, 1);
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  setMinimumWidth(QFontMetrics(font()).horizontalAdvance("Port Number :  255.255.255.255") + 60);
+}
+
+void TEthernet::Button1Click() {
+  Closed_Ethernet();
+  const long port = PortNumberOf(RichEdit2->toPlainText());
+  const QByteArray address = MaskEdit1->text().toLatin1();
+  if (Connect_Ethernet(address.constData(), static_cast<int32_t>(port)) != 0) {
+    LinkMode = LINK_ETHERNET;
+    Form1->Panel1->setText("Ethernet Communication Success !!");
+    Form1->PageControl1->setEnabled(true);
+  }
+  close();
+}
+
+void TEthernet::Button2Click() { close(); }

@@ -1,0 +1,30 @@
+// The TCP/IP dialog: connects the Ethernet link library to the typed address
+// and port. Keeps what was typed last for the next time it is shown.
+#pragma once
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+class TEthernet : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TEthernet(QWidget* parent = nullptr);
+
+  void Button1Click();  // "SET"
+  void Button2Click();  // "Cancel"
+
+  QLineEdit* MaskEdit1;
+  QPlainTextEdit* RichEdit2;
+  QPushButton* Button1;
+  QPushButton* Button2;
+};
+
+extern TEthernet* Ethernet;
+
+// The port number of the port text, read as strtol reads it: leading blanks,
+// an optional sign, digits up to the first other character; 0 without digits.
+long PortNumberOf(const QString& text);

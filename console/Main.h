@@ -1,0 +1,183 @@
+// The console's main window: the link button row, the page control with the
+// reader pages and the status panel, and the reply handler that turns the
+// reader's replies into what the pages show. Each page is built by its own
+// builder (pages/*.cpp); a page's handlers live with its builder.
+#pragma once
+#include <QStyle>
+#include <QWidget>
+
+#include <array>
+#include <string>
+
+#include "ActiveForm.h"
+#include "ClientSocket.h"
+
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTableWidget;
+class RadioGroup;
+
+class TForm1 : public QWidget, public ActivatableForm {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Start values of the pages, applied whenever the window becomes the
+  // application's active form (ActiveForm.h).
+  void FormActivate() override;
+
+  // Link buttons.
+  void BitBtn7Click();  // " Port Open"
+  void BitBtn2Click();  // " Port Close"
+  void BitBtn4Click();  // " Ethernet Open"
+  void BitBtn8Click();  // "Ethernet Close"
+  void BitBtn3Click();  // " Exit"
+  void BitBtn5Click();  // " USB Open" (hidden; the console has no USB link)
+  void BitBtn6Click();  // " USB Close" (hidden)
+
+  // Handlers of the client-socket component; the component is never opened.
+  void ClientSocket1Connect(const std::string& peerHostName);
+  void ClientSocket1Disconnect();
+  void ClientSocket1Error(int& errorCode);
+  void ClientSocket1Read();
+
+  // Shows one message on the status line or, while a read or write test
+  // command is pending, counts it as that test's error. Any thread.
+  void ShowStatus(const std::string& message);
+
+  // Lays the ATMEL grid out for the selected card type; empties its cells.
+  void rgAtmelClick();
+
+  // ---- reply actions: any thread; widget changes reach the GUI thread ----
+  void setPanelText(const std::string& text);
+  void setMemoText(QPlainTextEdit* memo, const std::string& text);
+  void enterBootModeButtons();
+  // The 23 texts of the network-settings edits, eMac1 first, eEPort last.
+  void showNetSettings(const std::array<std::string, 23>& texts);
+
+  // ---- window frame ----
+  QPushButton* BitBtn1;  // " Port Open"
+  QPushButton* BitBtn2;  // " Port Close"
+  QPushButton* BitBtn4;  // " Ethernet Open"
+  QPushButton* BitBtn8;  // "Ethernet Close"
+  QPushButton* BitBtn3;  // " Exit"
+  QPushButton* BitBtn5;  // " USB Open", hidden
+  QPushButton* BitBtn6;  // " USB Close", hidden
+  QTabWidget* PageControl1;
+  QWidget* TabSheet1;  // "Initial / Card Control"
+  QWidget* TabSheet2;  // "Read Test" (tab hidden)
+  QWidget* TabSheet3;  // "Write Test" (tab hidden)
+  QWidget* TabSheet7;  // "IC Card Test" (tab hidden)
+  QWidget* TabSheet4;  // "Read Bit Memory" (tab hidden)
+  QWidget* TabSheet5;  // "ATMEL Card" (tab hidden)
+  QWidget* TabSheet6;  // "Ethernet Set"
+  QWidget* TabSheet8;  // "Firmware"
+  QLabel* Panel1;
+  QFileDialog* OpenDir;
+  ClientSocket* ClientSocket1;
+
+  // ---- "Initial / Card Control" ----
+  QGroupBox* GroupBox1 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+  QGroupBox* GroupBox17 = nullptr;
+  QCheckBox* CheckBox8 = nullptr;
+
+  // ---- "Read Test" ----
+  QRadioButton* RadioButton4 = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QGroupBox* GroupBox3 = nullptr;
+  QGroupBox* GroupBox4 = nullptr;
+  QGroupBox* GroupBox23 = nullptr;
+  QPlainTextEdit* Memo1 = nullptr;
+  QPlainTextEdit* Memo2 = nullptr;
+  QPlainTextEdit* Memo3 = nullptr;
+  QPlainTextEdit* Memo8 = nullptr;
+
+  // ---- "IC Card Test" ----
+  QPlainTextEdit* Memo9 = nullptr;
+  QPlainTextEdit* Memo10 = nullptr;
+
+  // ---- "Read Bit Memory" ----
+  QGroupBox* GroupBox18 = nullptr;
+  QPlainTextEdit* Memo4 = nullptr;
+
+  // ---- "ATMEL Card" ----
+  RadioGroup* rgAtmel = nullptr;
+  QTableWidget* sgAtmel = nullptr;
+  QProgressBar* progAtmel = nullptr;
+  QLineEdit* edStartWrite = nullptr;
+  QLineEdit* edEndWrite = nullptr;
+  QLineEdit* edStartRead = nullptr;
+  QLineEdit* edEndRead = nullptr;
+  QCheckBox* CheckBox9 = nullptr;
+
+  // ---- "Ethernet Set" ----
+  QFrame* Panel2 = nullptr;
+  QLineEdit* eMac1 = nullptr;
+  QLineEdit* eMac2 = nullptr;
+  QLineEdit* eMac3 = nullptr;
+  QLineEdit* eMac4 = nullptr;
+  QLineEdit* eMac5 = nullptr;
+  QLineEdit* eMac6 = nullptr;
+  QLineEdit* eIP1 = nullptr;
+  QLineEdit* eIP2 = nullptr;
+  QLineEdit* eIP3 = nullptr;
+  QLineEdit* eIP4 = nullptr;
+  QLineEdit* eGate1 = nullptr;
+  QLineEdit* eGate2 = nullptr;
+  QLineEdit* eGate3 = nullptr;
+  QLineEdit* eGate4 = nullptr;
+  QLineEdit* eSubnet1 = nullptr;
+  QLineEdit* eSubnet2 = nullptr;
+  QLineEdit* eSubnet3 = nullptr;
+  QLineEdit* eSubnet4 = nullptr;
+  QLineEdit* eDns1 = nullptr;
+  QLineEdit* eDns2 = nullptr;
+  QLineEdit* eDns3 = nullptr;
+  QLineEdit* eDns4 = nullptr;
+  QLineEdit* eEPort = nullptr;
+
+  // ---- "Firmware" ----
+  QGroupBox* GroupBox22 = nullptr;
+  QPushButton* btnFile = nullptr;
+  QPushButton* btnBoot = nullptr;
+  QPushButton* btnApp = nullptr;
+  QPushButton* btnBootVer = nullptr;
+
+ private:
+  QWidget* buildLinkButtonRow();
+  QPushButton* addLinkButton(QWidget* row, const char* name, const char* caption, QStyle::StandardPixmap icon);
+  void buildPages();
+
+  // One builder per page (pages/*.cpp).
+  void buildCardControlPage(QWidget* page);
+  void buildReadTestPage(QWidget* page);
+  void buildWriteTestPage(QWidget* page);
+  void buildIcCardPage(QWidget* page);
+  void buildBitMemoryPage(QWidget* page);
+  void buildAtmelCardPage(QWidget* page);
+  void buildEthernetSetPage(QWidget* page);
+  void buildFirmwarePage(QWidget* page);
+
+  std::array<QLineEdit*, 23> netSettingsEdits() const;
+};
+
+// The main window, built first at start-up and kept for the whole run.
+extern TForm1* Form1;
+
+// The one reply callback registered with the link layer (arguments unused;
+// returns 1). Runs on the receive thread over serial and inside SendCommand on
+// the GUI thread over Ethernet.
+int ReceiveCallback(int, int);

@@ -1,0 +1,86 @@
+#include "TestSteps.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "MainState.h"
+#include "link/link.h"
+#include "platform/tick.h"
+
+const char kNoReplyText[] = "No reply from the reader !!";
+
+namespace {
+
+void handleNonInputEvents() {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+uint32_t slice(uint32_t left) {
+  return std::min<uint32_t>(left, static_cast<uint32_t>(platform::kWaitSliceMs));
+}
+
+// ResponseFlag is raised before ResponseEvent is signalled, so a signalled
+// event with the flag still clear means the reply was handled without it.
+bool waitForResponseFlag(uint32_t boundMs) {
+  const uint32_t start = platform::TickCount();
+  for (;;) {
+    if (ResponseFlag) return true;
+    if (ResponseEvent.IsSignalled()) return ResponseFlag != 0;
+    const uint32_t left = platform::TicksLeft(start, boundMs);
+    if (left == 0) return false;
+    ResponseEvent.Wait(slice(left));
+    handleNonInputEvents();
+  }
+}
+
+void waitForResponseEvent(uint32_t boundMs) {
+  const uint32_t start = platform::TickCount();
+  for (;;) {
+    if (ResponseEvent.IsSignalled()) return;
+    const uint32_t left = platform::TicksLeft(start, boundMs);
+    if (left == 0) return;
+    ResponseEvent.Wait(slice(left));
+    handleNonInputEvents();
+  }
+}
+
+}  // namespace
+
+bool exchangeTrackCommand(int commandId, int commandCode, const uint8_t* data, int length,
+                          uint32_t boundMs) {
+  ResponseFlag = 0;
+  ResponseEvent.Create();
+  CommandId = commandId;
+  const bool sent = SendCommand(commandCode, data, length) == 1;
+  const bool replied = sent && waitForResponseFlag(boundMs);
+  if (replied) waitForResponseEvent(boundMs);
+  ResponseEvent.Close();
+  return replied;
+}
+
+void pauseTest(uint32_t ms) {
+  const uint32_t start = platform::TickCount();
+  for (uint32_t left = ms; left > 0; left = platform::TicksLeft(start, ms)) {
+    platform::SleepMs(slice(left));
+    handleNonInputEvents();
+  }
+}
+
+void formatRate(char* text, int size, int32_t errors, int32_t done) {
+  std::snprintf(text, static_cast<size_t>(size), "%.2f %%", errors * 100.0 / done);
+}
+
+StartButtonsLock::StartButtonsLock(std::initializer_list<QPushButton*> buttons) {
+  for (QPushButton* button : buttons) {
+    buttons_.emplace_back(button, button->isEnabled());
+    button->setEnabled(false);
+  }
+}
+
+StartButtonsLock::~StartButtonsLock() {
+  for (const auto& [button, wasEnabled] : buttons_) button->setEnabled(wasEnabled);
+}

@@ -1,0 +1,51 @@
+// Steps shared by the counted track tests (read test, write tests). A test
+// runs inside its button's click handler on the GUI thread. While it waits for
+// the reader or pauses it keeps the window alive by handling pending events
+// other than user input (paints, the reply handler's queued memo and panel
+// changes, timers); clicks and keys wait for the test's fixed points, where
+// ProcessMessages handles them all ("Break" among them). Every wait is bounded
+// and re-reads the tick count at least every platform::kWaitSliceMs.
+#pragma once
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+class QPushButton;
+
+// The reply time-out of one track command: the event wait of the design, and
+// the bound of the wait for ResponseFlag before it.
+constexpr uint32_t kTrackReplyMs = 5000;
+constexpr uint32_t kTimeLoxReplyMs = 10000;
+
+// What a track step shows and counts when its reply did not come.
+extern const char kNoReplyText[];
+
+// One track command of a test: ResponseFlag := 0, a fresh ResponseEvent,
+// CommandId := `commandId`, SendCommand; then waits for ResponseFlag and,
+// once it is set, for ResponseEvent, each for at most `boundMs`; closes the
+// event. True when the reply raised ResponseFlag. False when no reply came:
+// the send failed, the link is closed, a reply was handled without raising
+// the flag (a read echoing no track, a missing or abandoned reply), or
+// `boundMs` passed.
+bool exchangeTrackCommand(int commandId, int commandCode, const uint8_t* data, int length,
+                          uint32_t boundMs);
+
+// Pauses for `ms` while the window stays alive (see above).
+void pauseTest(uint32_t ms);
+
+// `errors` / `done` x 100 as "%.2f %", cut to the buffer (at most size - 1
+// characters). `done` must be positive.
+void formatRate(char* text, int size, int32_t errors, int32_t done);
+
+// Disables the given start buttons while a test runs, so that no second test
+// starts inside it, and gives each its former state back at the end.
+class StartButtonsLock {
+ public:
+  explicit StartButtonsLock(std::initializer_list<QPushButton*> buttons);
+  ~StartButtonsLock();
+  StartButtonsLock(const StartButtonsLock&) = delete;
+  StartButtonsLock& operator=(const StartButtonsLock&) = delete;
+
+ private:
+  std::vector<std::pair<QPushButton*, bool>> buttons_;
+};
