@@ -126,8 +126,10 @@ void ReaderSim::Impl::flushOutbox() {
     pending.swap(outbox);
   }
   if (pending.empty()) return;
-  // A client whose connect has completed sits in the backlog until accepted;
-  // take it in first so that it gets the bytes too.
+  // Every endpoint started before SendRaw was called, and every client whose
+  // connect has completed (it sits in the backlog until accepted), gets the
+  // bytes too: take them in first.
+  adoptNewEndpoints();
   for (int listener : listeners) acceptClients(listener);
   for (const std::string& bytes : pending) {
     for (Peer& peer : peers) {
