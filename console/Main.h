@@ -93,6 +93,47 @@ class TForm1 : public QWidget, public ActivatableForm {
   QComboBox* ComboBox1 = nullptr;
   QGroupBox* GroupBox17 = nullptr;
   QCheckBox* CheckBox8 = nullptr;
+  QGroupBox* GroupBox15 = nullptr;
+  QGroupBox* GroupBox16 = nullptr;
+  QRadioButton* RadioButton1 = nullptr;
+  QRadioButton* RadioButton2 = nullptr;
+  QRadioButton* RadioButton3 = nullptr;
+  QLineEdit* Edit1 = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QPushButton* Button1 = nullptr;   // "No Operation"
+  QPushButton* Button2 = nullptr;   // "Entry Front"
+  QPushButton* Button3 = nullptr;   // "Reset"
+  QPushButton* Button4 = nullptr;   // "Start Sentinel"
+  QPushButton* Button5 = nullptr;   // "End  Sentinel"
+  QPushButton* Button6 = nullptr;   // "Parity Bit"
+  QPushButton* Button7 = nullptr;   // "Norm"
+  QPushButton* Button8 = nullptr;   // "Repeat Count"
+  QPushButton* Button9 = nullptr;   // "Encoder"
+  QPushButton* Button10 = nullptr;  // "Eject Back"
+  QPushButton* Button11 = nullptr;  // "Eject Front"
+  QPushButton* Button12 = nullptr;  // "Move Back"
+  QPushButton* Button13 = nullptr;  // "Move Front"
+  QPushButton* Button14 = nullptr;  // "Version"
+  QPushButton* Button15 = nullptr;  // "Wait Time Set"
+  QPushButton* Button40 = nullptr;  // "LO_CO"
+  QPushButton* Button43 = nullptr;  // "HI_CO"
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Button4Click();
+  void Button5Click();
+  void Button6Click();
+  void Button7Click();
+  void Button8Click();
+  void Button9Click();
+  void Button10Click();
+  void Button11Click();  // also the "Eject" buttons of other pages
+  void Button12Click();
+  void Button13Click();
+  void Button14Click();
+  void Button15Click();
+  void Button40Click();
+  void Button43Click();
 
   // ---- "Read Test" ----
   QRadioButton* RadioButton4 = nullptr;
@@ -104,6 +145,97 @@ class TForm1 : public QWidget, public ActivatableForm {
   QPlainTextEdit* Memo2 = nullptr;
   QPlainTextEdit* Memo3 = nullptr;
   QPlainTextEdit* Memo8 = nullptr;
+  QLabel* Label18 = nullptr;
+  QLineEdit* Edit3 = nullptr;  // "Set Count :"
+  QLabel* Label19 = nullptr;
+  QLineEdit* Edit4 = nullptr;  // "Do Count :"
+  QGroupBox* GroupBox5 = nullptr;
+  QGroupBox* GroupBox6 = nullptr;
+  QGroupBox* GroupBox7 = nullptr;
+  QCheckBox* CheckBox1 = nullptr;
+  QCheckBox* CheckBox2 = nullptr;
+  QCheckBox* CheckBox3 = nullptr;
+  QCheckBox* CheckBox10 = nullptr;  // "TimeLox"
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+  QRadioButton* RadioButton5 = nullptr;
+  QRadioButton* RadioButton6 = nullptr;
+  QRadioButton* RadioButton7 = nullptr;
+  QRadioButton* RadioButton8 = nullptr;
+  QRadioButton* RadioButton9 = nullptr;
+  QLabel* Label9 = nullptr;   // error counts: track 1, 2, 3, TimeLox
+  QLabel* Label10 = nullptr;
+  QLabel* Label11 = nullptr;
+  QLabel* Label51 = nullptr;
+  QLabel* Label15 = nullptr;  // error rates: track 1, 2, 3, TimeLox
+  QLabel* Label16 = nullptr;
+  QLabel* Label17 = nullptr;
+  QLabel* Label52 = nullptr;
+  QPushButton* Button16 = nullptr;  // "Start"
+  QPushButton* Button17 = nullptr;  // "Break"
+  QPushButton* Button19 = nullptr;  // "Clear"
+  QPushButton* Button22 = nullptr;  // "Eject "
+  void Button16Click();
+  void Button17Click();
+  void Button19Click();
+  void Button22Click();
+  void RadioButton4Click();
+  void RadioButton5Click();
+  void RadioButton6Click();
+  void RadioButton7Click();
+  void RadioButton8Click();
+  void RadioButton9Click();
+
+  // ---- "Write Test" ----
+  QLabel* Label35 = nullptr;
+  QLineEdit* Edit6 = nullptr;  // "Set Count :"
+  QLabel* Label36 = nullptr;
+  QLineEdit* Edit5 = nullptr;  // "Do Count :"
+  QGroupBox* GroupBox8 = nullptr;
+  QGroupBox* GroupBox9 = nullptr;
+  QGroupBox* GroupBox10 = nullptr;
+  QGroupBox* GroupBox11 = nullptr;
+  QGroupBox* GroupBox12 = nullptr;
+  QGroupBox* GroupBox13 = nullptr;
+  QGroupBox* GroupBox24 = nullptr;
+  QCheckBox* CheckBox4 = nullptr;
+  QCheckBox* CheckBox5 = nullptr;
+  QCheckBox* CheckBox6 = nullptr;
+  QCheckBox* CheckBox11 = nullptr;  // "TimeLox"
+  QLabel* Label33 = nullptr;
+  QLabel* Label34 = nullptr;
+  QRadioButton* RadioButton10 = nullptr;
+  QRadioButton* RadioButton11 = nullptr;
+  QRadioButton* RadioButton12 = nullptr;
+  QRadioButton* RadioButton13 = nullptr;
+  QRadioButton* RadioButton14 = nullptr;
+  QLabel* Label23 = nullptr;
+  QLabel* Label24 = nullptr;  // error counts: track 1, 2, 3, TimeLox
+  QLabel* Label25 = nullptr;
+  QLabel* Label26 = nullptr;
+  QLabel* Label55 = nullptr;
+  QLabel* Label30 = nullptr;  // error rates: track 1, 2, 3, TimeLox
+  QLabel* Label31 = nullptr;
+  QLabel* Label32 = nullptr;
+  QLabel* Label57 = nullptr;
+  QPlainTextEdit* RichEdit1 = nullptr;
+  QPlainTextEdit* RichEdit2 = nullptr;
+  QPlainTextEdit* RichEdit3 = nullptr;
+  QPlainTextEdit* RichEdit4 = nullptr;  // TimeLox
+  QPushButton* Button23 = nullptr;  // "Manual"
+  QPushButton* Button27 = nullptr;  // "Auto Test"
+  QPushButton* Button24 = nullptr;  // "Break"
+  QPushButton* Button25 = nullptr;  // "Clear"
+  QPushButton* Button26 = nullptr;  // "Eject"
+  void Button23Click();
+  void Button24Click();
+  void Button25Click();
+  void Button26Click();
+  void RadioButton10Click();
+  void RadioButton11Click();
+  void RadioButton12Click();
+  void RadioButton13Click();
+  void RadioButton14Click();
 
   // ---- "IC Card Test" ----
   QPlainTextEdit* Memo9 = nullptr;
@@ -112,6 +244,22 @@ class TForm1 : public QWidget, public ActivatableForm {
   // ---- "Read Bit Memory" ----
   QGroupBox* GroupBox18 = nullptr;
   QPlainTextEdit* Memo4 = nullptr;
+  QGroupBox* GroupBox14 = nullptr;
+  QRadioButton* RadioButton16 = nullptr;
+  QRadioButton* RadioButton17 = nullptr;
+  QRadioButton* RadioButton18 = nullptr;
+  QRadioButton* RadioButton19 = nullptr;
+  QRadioButton* RadioButton20 = nullptr;
+  QPushButton* Button20 = nullptr;  // "Send"
+  QPushButton* Button21 = nullptr;  // "Clear"
+  QLabel* Image2 = nullptr;         // the page's picture, stretched to its frame
+  void RadioButton16Click();
+  void RadioButton17Click();
+  void RadioButton18Click();
+  void RadioButton19Click();
+  void RadioButton20Click();
+  void Button20Click();
+  void Button21Click();
 
   // ---- "ATMEL Card" ----
   RadioGroup* rgAtmel = nullptr;

@@ -1,24 +1,146 @@
-// "Initial / Card Control": reader commands and track settings.
+// "Initial / Card Control": single reader commands and the reader's track
+// settings. Each button stores the CommandId of the reply it expects and sends
+// one command; it neither looks at the send result nor waits, the reply
+// handler reports the reply. "Reset", "Version", "LO_CO" and "HI_CO" are
+// shown; the other buttons and the setting inputs are built hidden.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "GuiThread.h"
 #include "Main.h"
+#include "MainState.h"
+#include "pages/PageState.h"
+#include "link/link.h"
+
+namespace {
+
+QPushButton* commandButton(QWidget* parent, const char* name, const char* caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  return button;
+}
+
+void sendCommand(int commandId, int code, const char* data = nullptr, int length = 0) {
+  CommandId = commandId;
+  SendCommand(code, reinterpret_cast<const uint8_t*>(data), length);
+}
+
+// The track setting lines carry the track character and one setting
+// character; the track is the first checked of the three radio buttons.
+void sendTrackSetting(int commandId, int code, const char* const data[3],
+                      const QRadioButton* const tracks[3]) {
+  CommandId = commandId;
+  for (int i = 0; i < 3; ++i) {
+    if (tracks[i]->isChecked()) {
+      SendCommand(code, reinterpret_cast<const uint8_t*>(data[i]), 2);
+      return;
+    }
+  }
+}
+
+// The text of a setting edit as sent: at most `length` characters, as typed.
+std::string settingText(const QLineEdit* edit, int length) {
+  return edit->text().toLatin1().left(length).toStdString();
+}
+
+}  // namespace
 
 void TForm1::buildCardControlPage(QWidget* page) {
   auto* column = new QVBoxLayout(page);
 
+  GroupBox15 = new QGroupBox("[ Initial / Version ]", page);
+  GroupBox15->setObjectName("GroupBox15");
+  auto* initial = new QHBoxLayout(GroupBox15);
+  Button3 = commandButton(GroupBox15, "Button3", "Reset");
+  Button14 = commandButton(GroupBox15, "Button14", "Version");
+  initial->addWidget(Button3);
+  initial->addWidget(Button14);
+  initial->addStretch();
+  column->addWidget(GroupBox15);
+
   GroupBox1 = new QGroupBox("[ Setting ] ", page);
   GroupBox1->setObjectName("GroupBox1");
   auto* settings = new QGridLayout(GroupBox1);
+  RadioButton1 = new QRadioButton("Track #1", GroupBox1);
+  RadioButton1->setObjectName("RadioButton1");
+  RadioButton1->setChecked(true);
+  RadioButton2 = new QRadioButton("Track #2", GroupBox1);
+  RadioButton2->setObjectName("RadioButton2");
+  RadioButton3 = new QRadioButton("Track #3", GroupBox1);
+  RadioButton3->setObjectName("RadioButton3");
+  settings->addWidget(RadioButton1, 0, 0);
+  settings->addWidget(RadioButton2, 0, 1);
+  settings->addWidget(RadioButton3, 0, 2);
+  Button4 = commandButton(GroupBox1, "Button4", "Start Sentinel");
+  Button5 = commandButton(GroupBox1, "Button5", "End  Sentinel");
+  Button6 = commandButton(GroupBox1, "Button6", "Parity Bit");
+  settings->addWidget(Button4, 1, 0);
+  settings->addWidget(Button5, 1, 1);
+  settings->addWidget(Button6, 1, 2);
+
   ComboBox1 = new QComboBox(GroupBox1);
   ComboBox1->setObjectName("ComboBox1");
   ComboBox1->addItems({"ISO", "BIT"});
-  ComboBox1->hide();
-  settings->addWidget(ComboBox1, 0, 0);
+  Button7 = commandButton(GroupBox1, "Button7", "Norm");
+  settings->addWidget(ComboBox1, 2, 0);
+  settings->addWidget(Button7, 2, 2);
+
+  Edit1 = new QLineEdit("1", GroupBox1);
+  Edit1->setObjectName("Edit1");
+  Edit1->setMaxLength(1);
+  auto* timesLabel = new QLabel("Times ( Input range : 1 ~ 9 )", GroupBox1);
+  Button8 = commandButton(GroupBox1, "Button8", "Repeat Count");
+  settings->addWidget(Edit1, 3, 0);
+  settings->addWidget(timesLabel, 3, 1);
+  settings->addWidget(Button8, 3, 2);
+
+  Edit2 = new QLineEdit("00", GroupBox1);
+  Edit2->setObjectName("Edit2");
+  Edit2->setMaxLength(2);
+  auto* secondsLabel = new QLabel("Sec ( Input range : 00 ~ 99 )", GroupBox1);
+  Button15 = commandButton(GroupBox1, "Button15", "Wait Time Set");
+  settings->addWidget(Edit2, 4, 0);
+  settings->addWidget(secondsLabel, 4, 1);
+  settings->addWidget(Button15, 4, 2);
+
+  Button40 = commandButton(GroupBox1, "Button40", "LO_CO");
+  Button43 = commandButton(GroupBox1, "Button43", "HI_CO");
+  settings->addWidget(Button40, 5, 0);
+  settings->addWidget(Button43, 5, 1);
   column->addWidget(GroupBox1);
+
+  for (QWidget* hidden : std::initializer_list<QWidget*>{
+           RadioButton1, RadioButton2, RadioButton3, Button4, Button5, Button6, ComboBox1, Button7,
+           Edit1, timesLabel, Button8, Edit2, secondsLabel, Button15}) {
+    hidden->hide();
+  }
+
+  GroupBox16 = new QGroupBox("[ Card Move ]", page);
+  GroupBox16->setObjectName("GroupBox16");
+  GroupBox16->hide();
+  column->addWidget(GroupBox16);
+
+  auto* cardMoves = new QHBoxLayout;
+  Button1 = commandButton(page, "Button1", "No Operation");
+  Button2 = commandButton(page, "Button2", "Entry Front");
+  Button9 = commandButton(page, "Button9", "Encoder");
+  Button10 = commandButton(page, "Button10", "Eject Back");
+  Button11 = commandButton(page, "Button11", "Eject Front");
+  Button12 = commandButton(page, "Button12", "Move Back");
+  Button13 = commandButton(page, "Button13", "Move Front");
+  for (QPushButton* hidden : {Button1, Button2, Button9, Button10, Button11, Button12, Button13}) {
+    cardMoves->addWidget(hidden);
+    hidden->hide();
+  }
+  column->addLayout(cardMoves);
 
   GroupBox17 = new QGroupBox("[ IC Card Control ]", page);
   GroupBox17->setObjectName("GroupBox17");
@@ -31,4 +153,87 @@ void TForm1::buildCardControlPage(QWidget* page) {
   GroupBox17->hide();
   column->addWidget(GroupBox17);
   column->addStretch();
+
+  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+  connect(Button14, &QPushButton::clicked, this, [this] { Button14Click(); });
+  connect(Button40, &QPushButton::clicked, this, [this] { Button40Click(); });
+  connect(Button43, &QPushButton::clicked, this, [this] { Button43Click(); });
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  connect(Button9, &QPushButton::clicked, this, [this] { Button9Click(); });
+  connect(Button10, &QPushButton::clicked, this, [this] { Button10Click(); });
+  connect(Button11, &QPushButton::clicked, this, [this] { Button11Click(); });
+  connect(Button12, &QPushButton::clicked, this, [this] { Button12Click(); });
+  connect(Button13, &QPushButton::clicked, this, [this] { Button13Click(); });
+  connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+  connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+  connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+  connect(Button7, &QPushButton::clicked, this, [this] { Button7Click(); });
+  connect(Button8, &QPushButton::clicked, this, [this] { Button8Click(); });
+  connect(Button15, &QPushButton::clicked, this, [this] { Button15Click(); });
+}
+
+void TForm1::Button3Click() { sendCommand(1, CMD_RESET); }
+
+void TForm1::Button14Click() { sendCommand(99, CMD_VERSION); }
+
+void TForm1::Button40Click() { sendCommand(13, CMD_LO_CO); }
+
+void TForm1::Button43Click() { sendCommand(14, CMD_HI_CO); }
+
+// On a serial link SendCommand waits up to 5000 ms for the start of the
+// reader's answer to this command.
+void TForm1::Button1Click() {
+  ProcessMessages();
+  sendCommand(0, CMD_NO_OPERATION);
+  ProcessMessages();
+}
+
+void TForm1::Button2Click() { sendCommand(16, CMD_ENTRY_FRONT); }
+
+void TForm1::Button9Click() { sendCommand(12, CMD_CARD_IN); }
+
+void TForm1::Button10Click() { sendCommand(15, CMD_EJECT_BACK); }
+
+// "Eject Front"; also what the other pages' "Eject" buttons do.
+void TForm1::Button11Click() { sendCommand(17, CMD_EJECT_FRONT); }
+
+void TForm1::Button12Click() { sendCommand(70, CMD_MOVE_BACK); }
+
+void TForm1::Button13Click() { sendCommand(71, CMD_MOVE_FRONT); }
+
+void TForm1::Button4Click() {
+  static const char* const data[3] = {"1%", "2;", "3;"};
+  const QRadioButton* const tracks[3] = {RadioButton1, RadioButton2, RadioButton3};
+  sendTrackSetting(4, CMD_START_SENTINEL, data, tracks);
+}
+
+void TForm1::Button5Click() {
+  static const char* const data[3] = {"1?", "2?", "3?"};
+  const QRadioButton* const tracks[3] = {RadioButton1, RadioButton2, RadioButton3};
+  sendTrackSetting(5, CMD_END_SENTINEL, data, tracks);
+}
+
+void TForm1::Button6Click() {
+  static const char* const data[3] = {"11", "21", "31"};
+  const QRadioButton* const tracks[3] = {RadioButton1, RadioButton2, RadioButton3};
+  sendTrackSetting(6, CMD_PARITY_BIT, data, tracks);
+}
+
+void TForm1::Button7Click() {
+  NormChar[0] = ComboBox1->currentIndex() == 1 ? 'B' : 'I';
+  sendCommand(8, CMD_SET_NORM, NormChar, 1);
+}
+
+// The repeat count and the wait time carry one and two characters as typed;
+// a shorter text goes out shorter (the reader refuses it) rather than padded
+// with bytes the operator never typed.
+void TForm1::Button8Click() {
+  const std::string times = settingText(Edit1, 1);
+  sendCommand(7, CMD_REPEAT_COUNT, times.data(), static_cast<int>(times.size()));
+}
+
+void TForm1::Button15Click() {
+  const std::string seconds = settingText(Edit2, 2);
+  sendCommand(41, CMD_WAIT_TIME, seconds.data(), static_cast<int>(seconds.size()));
 }

@@ -1,4 +1,4 @@
-#include "PageState.h"
+#include "pages/PageState.h"
 
 #include "link/link.h"
 

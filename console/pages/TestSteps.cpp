@@ -1,4 +1,4 @@
-#include "TestSteps.h"
+#include "pages/TestSteps.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

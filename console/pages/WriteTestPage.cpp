@@ -1,6 +1,263 @@
-// "Write Test": manual and automatic counted writes per track.
+// "Write Test": the write-mode choice both write tests use and the "Manual"
+// counted write test. For the passes asked for, the text of each ticked
+// track's box is written with the command of the chosen write mode; a success
+// is reported on the status line, an error replaces the box's text, and the
+// page shows per track the count and rate of failed writes. The test runs
+// inside "Manual" on the GUI thread. "Auto Test" is built here; its test is
+// not part of this page's handlers.
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "Main.h"
+#include <algorithm>
+#include <cstring>
 
-void TForm1::buildWriteTestPage(QWidget* page) { new QVBoxLayout(page); }
+#include "GuiThread.h"
+#include "Main.h"
+#include "MainState.h"
+#include "pages/PageState.h"
+#include "StrToInt.h"
+#include "pages/TestSteps.h"
+
+namespace {
+
+QPlainTextEdit* trackDataBox(QWidget* page, QGroupBox** group, const char* groupName,
+                             const char* caption, const char* editName) {
+  *group = new QGroupBox(caption, page);
+  (*group)->setObjectName(groupName);
+  auto* frame = new QVBoxLayout(*group);
+  auto* edit = new QPlainTextEdit(*group);
+  edit->setObjectName(editName);
+  frame->addWidget(edit);
+  return edit;
+}
+
+QLabel* namedLabel(QWidget* parent, const char* name, const char* caption) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+QCheckBox* trackBox(QWidget* parent, const char* name, const char* caption, bool checked) {
+  auto* box = new QCheckBox(caption, parent);
+  box->setObjectName(name);
+  box->setChecked(checked);
+  return box;
+}
+
+// One track of a pass, in the order the passes visit them.
+struct WriteTrack {
+  QCheckBox* box;
+  char trackChar;
+  QPlainTextEdit* dataBox;
+  const char* successText;
+  std::atomic<int32_t>* errors;
+};
+
+// TxBuffer := the track character, then the box's text, then a zero. Text
+// that does not fit (more than kTxBufferSize - 2 characters) is cut there;
+// returns the bytes to send.
+int fillTxBuffer(char trackChar, const QPlainTextEdit* dataBox) {
+  std::memset(TxBuffer, 0, sizeof TxBuffer);
+  TxBuffer[0] = trackChar;
+  const QByteArray text = dataBox->toPlainText().toLatin1();
+  const int length = std::min<int>(static_cast<int>(text.size()), kTxBufferSize - 2);
+  std::memcpy(TxBuffer + 1, text.constData(), static_cast<size_t>(length));
+  return 1 + length;
+}
+
+}  // namespace
+
+void TForm1::buildWriteTestPage(QWidget* page) {
+  auto* grid = new QGridLayout(page);
+
+  auto* counts = new QGridLayout;
+  Label35 = namedLabel(page, "Label35", "Set Count :");
+  Edit6 = new QLineEdit("1", page);
+  Edit6->setObjectName("Edit6");
+  Edit6->setMaxLength(4);
+  Label36 = namedLabel(page, "Label36", "Do Count :");
+  Edit5 = new QLineEdit("0", page);
+  Edit5->setObjectName("Edit5");
+  Edit5->setMaxLength(4);
+  Edit5->setReadOnly(true);
+  counts->addWidget(Label35, 0, 0);
+  counts->addWidget(Edit6, 0, 1);
+  counts->addWidget(Label36, 1, 0);
+  counts->addWidget(Edit5, 1, 1);
+  grid->addLayout(counts, 0, 0);
+
+  GroupBox13 = new QGroupBox("[ Track Select ]", page);
+  GroupBox13->setObjectName("GroupBox13");
+  auto* tracks = new QVBoxLayout(GroupBox13);
+  CheckBox4 = trackBox(GroupBox13, "CheckBox4", "Track #1", true);
+  CheckBox5 = trackBox(GroupBox13, "CheckBox5", "Track #2", true);
+  CheckBox6 = trackBox(GroupBox13, "CheckBox6", "Track #3", true);
+  CheckBox11 = trackBox(GroupBox13, "CheckBox11", "TimeLox", false);
+  for (QCheckBox* box : {CheckBox4, CheckBox5, CheckBox6, CheckBox11}) tracks->addWidget(box);
+  grid->addWidget(GroupBox13, 1, 0);
+
+  GroupBox12 = new QGroupBox("[ Write Mode ]", page);
+  GroupBox12->setObjectName("GroupBox12");
+  auto* modes = new QVBoxLayout(GroupBox12);
+  Label33 = namedLabel(GroupBox12, "Label33", "             Card already inside");
+  Label34 = namedLabel(GroupBox12, "Label34", "                    After insert card");
+  const char* const captions[5] = {"Move Back ( * Auto Test )", "Eject Back", "Eject Front",
+                                   "Eject Front", "Eject Back"};
+  QRadioButton** radios[5] = {&RadioButton10, &RadioButton11, &RadioButton12, &RadioButton13,
+                              &RadioButton14};
+  for (int i = 0; i < 5; ++i) {
+    if (i == 0) modes->addWidget(Label33);
+    if (i == 3) modes->addWidget(Label34);
+    *radios[i] = new QRadioButton(captions[i], GroupBox12);
+    (*radios[i])->setObjectName(QString("RadioButton%1").arg(10 + i));
+    modes->addWidget(*radios[i]);
+  }
+  RadioButton10->setChecked(true);
+  grid->addWidget(GroupBox12, 2, 0);
+
+  GroupBox11 = new QGroupBox("[ Error Status ]", page);
+  GroupBox11->setObjectName("GroupBox11");
+  auto* status = new QGridLayout(GroupBox11);
+  Label23 = namedLabel(GroupBox11, "Label23", "* Count / Rate");
+  status->addWidget(Label23, 0, 0, 1, 4);
+  const char* const rowCaptions[4] = {"Track #1 :", "Track #2 :", "Track #3 :", "TimeLox :"};
+  QLabel** countLabels[4] = {&Label24, &Label25, &Label26, &Label55};
+  QLabel** rateLabels[4] = {&Label30, &Label31, &Label32, &Label57};
+  const char* const countNames[4] = {"Label24", "Label25", "Label26", "Label55"};
+  const char* const rateNames[4] = {"Label30", "Label31", "Label32", "Label57"};
+  for (int row = 0; row < 4; ++row) {
+    *countLabels[row] = namedLabel(GroupBox11, countNames[row], "0");
+    *rateLabels[row] = namedLabel(GroupBox11, rateNames[row], "0.00 %");
+    status->addWidget(new QLabel(rowCaptions[row], GroupBox11), row + 1, 0);
+    status->addWidget(*countLabels[row], row + 1, 1);
+    status->addWidget(new QLabel("/", GroupBox11), row + 1, 2);
+    status->addWidget(*rateLabels[row], row + 1, 3);
+  }
+  grid->addWidget(GroupBox11, 3, 0);
+
+  auto* buttons = new QHBoxLayout;
+  Button23 = new QPushButton("Manual", page);
+  Button23->setObjectName("Button23");
+  Button27 = new QPushButton("Auto Test", page);
+  Button27->setObjectName("Button27");
+  Button24 = new QPushButton("Break", page);
+  Button24->setObjectName("Button24");
+  Button25 = new QPushButton("Clear", page);
+  Button25->setObjectName("Button25");
+  Button26 = new QPushButton("Eject", page);
+  Button26->setObjectName("Button26");
+  for (QPushButton* button : {Button23, Button27, Button24, Button25, Button26}) {
+    buttons->addWidget(button);
+  }
+  grid->addLayout(buttons, 4, 0, 1, 2);
+
+  RichEdit1 = trackDataBox(page, &GroupBox8, "GroupBox8", "[  T r a c k  # 1  ]", "RichEdit1");
+  RichEdit2 = trackDataBox(page, &GroupBox9, "GroupBox9", "[  T r a c k  # 2  ]", "RichEdit2");
+  RichEdit3 = trackDataBox(page, &GroupBox10, "GroupBox10", "[  T r a c k  # 3  ]", "RichEdit3");
+  RichEdit4 =
+      trackDataBox(page, &GroupBox24, "GroupBox24", "[  T r a c k  # 3  TimeLox ]", "RichEdit4");
+  auto* boxes = new QVBoxLayout;
+  for (QGroupBox* group : {GroupBox8, GroupBox9, GroupBox10, GroupBox24}) boxes->addWidget(group);
+  grid->addLayout(boxes, 0, 1, 4, 1);
+  grid->setColumnStretch(1, 1);
+
+  connect(Button23, &QPushButton::clicked, this, [this] { Button23Click(); });
+  connect(Button24, &QPushButton::clicked, this, [this] { Button24Click(); });
+  connect(Button25, &QPushButton::clicked, this, [this] { Button25Click(); });
+  connect(Button26, &QPushButton::clicked, this, [this] { Button26Click(); });
+  connect(RadioButton10, &QRadioButton::clicked, this, [this] { RadioButton10Click(); });
+  connect(RadioButton11, &QRadioButton::clicked, this, [this] { RadioButton11Click(); });
+  connect(RadioButton12, &QRadioButton::clicked, this, [this] { RadioButton12Click(); });
+  connect(RadioButton13, &QRadioButton::clicked, this, [this] { RadioButton13Click(); });
+  connect(RadioButton14, &QRadioButton::clicked, this, [this] { RadioButton14Click(); });
+}
+
+void TForm1::RadioButton10Click() { WriteMode = 1; }
+void TForm1::RadioButton11Click() { WriteMode = 2; }
+void TForm1::RadioButton12Click() { WriteMode = 3; }
+void TForm1::RadioButton13Click() { WriteMode = 4; }
+void TForm1::RadioButton14Click() { WriteMode = 5; }
+
+void TForm1::Button23Click() {
+  ErrorCount1 = 0;
+  ErrorCount2 = 0;
+  ErrorCount3 = 0;
+  ErrorCountTimeLox = 0;
+  BreakFlag = 0;
+  SetCount = StrToInt(Edit6->text().toStdString());
+  StartButtonsLock running({Button16, Button23, Button27});
+  DoCount = 0;
+  Edit5->setText("0");
+  for (char* rate : RateText) std::strcpy(rate, "0.00 %");
+  for (QLabel* label : {Label30, Label31, Label32, Label57}) label->setText("0.00 %");
+  ProcessMessages();
+  if (CheckBox11->isChecked()) {
+    CheckBox4->setChecked(false);
+    CheckBox5->setChecked(false);
+    CheckBox6->setChecked(false);
+  }
+
+  const WriteTrack passTracks[4] = {
+      {CheckBox4, '1', RichEdit1, "Track #1 Write OK!!", &ErrorCount1},
+      {CheckBox5, '2', RichEdit2, "Track #2 Write OK!!", &ErrorCount2},
+      {CheckBox6, '3', RichEdit3, "Track #3 Write OK!!", &ErrorCount3},
+      {CheckBox11, '4', RichEdit4, "Track #3 Time Lox Write OK!!", &ErrorCountTimeLox},
+  };
+  QLabel* const countLabels[4] = {Label24, Label25, Label26, Label55};
+  QLabel* const rateLabels[4] = {Label30, Label31, Label32, Label57};
+  do {
+    for (const WriteTrack& track : passTracks) {
+      if (!track.box->isChecked()) continue;
+      WriteErrorFlag = 0;
+      const int length = fillTxBuffer(track.trackChar, track.dataBox);
+      const TrackCommand command = WriteModeCommand(WriteMode);
+      if (!exchangeTrackCommand(command.commandId, command.commandCode,
+                                reinterpret_cast<const uint8_t*>(TxBuffer), length,
+                                kTrackReplyMs)) {
+        WriteErrorText.Set(kNoReplyText);
+        WriteErrorFlag = 1;
+        ++*track.errors;
+      }
+      // The error replaces the data, so the next pass writes the message
+      // unless the operator types the data again.
+      if (WriteErrorFlag) {
+        track.dataBox->setPlainText(QString::fromLatin1(WriteErrorText.Get().c_str()));
+      } else {
+        Panel1->setText(track.successText);
+      }
+      ProcessMessages();
+      pauseTest(100);
+    }
+    ++DoCount;
+    Edit5->setText(QString::number(DoCount));
+    for (int i = 0; i < 4; ++i) {
+      formatRate(RateText[i], kRateTextSize, *passTracks[i].errors, DoCount);
+      countLabels[i]->setText(QString::number(*passTracks[i].errors));
+      rateLabels[i]->setText(RateText[i]);
+    }
+    ProcessMessages();
+  } while (!BreakFlag && SetCount > DoCount);
+  ProcessMessages();
+}
+
+void TForm1::Button25Click() {
+  for (QPlainTextEdit* box : {RichEdit1, RichEdit2, RichEdit3, RichEdit4}) box->clear();
+  Panel1->setText("Form Clear OK !!");
+  ProcessMessages();
+}
+
+// The same request as the read test's "Break".
+void TForm1::Button24Click() {
+  BreakFlag = 1;
+  Panel1->setText("Command Breaked...");
+}
+
+void TForm1::Button26Click() { Button11Click(); }
