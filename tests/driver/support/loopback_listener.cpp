@@ -10,11 +10,11 @@
 
 namespace {
 
-int boundSocket(uint16_t* port) {
+int boundSocket(const char* host, uint16_t* port) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  inet_pton(AF_INET, host, &address.sin_addr);
   socklen_t length = sizeof address;
   if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
@@ -26,8 +26,8 @@ int boundSocket(uint16_t* port) {
 
 }  // namespace
 
-LoopbackListener::LoopbackListener() {
-  fd_ = boundSocket(&port_);
+LoopbackListener::LoopbackListener(const char* address) {
+  fd_ = boundSocket(address, &port_);
   if (listen(fd_, 64) != 0) throw std::runtime_error("cannot listen");
 }
 
@@ -41,6 +41,6 @@ int LoopbackListener::Accept(int timeoutMs) {
 
 uint16_t UnusedLoopbackPort() {
   uint16_t port = 0;
-  close(boundSocket(&port));
+  close(boundSocket("127.0.0.1", &port));
   return port;
 }

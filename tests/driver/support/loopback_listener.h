@@ -1,11 +1,11 @@
-// A TCP listener on 127.0.0.1 that accepts nothing itself: connects complete
-// into its backlog. For tests that need sessions, not replies.
+// A TCP listener on a loopback address (127.0.0.1 unless given) that accepts
+// nothing itself: connects complete into its backlog.
 #pragma once
 #include <cstdint>
 
 class LoopbackListener {
  public:
-  LoopbackListener();
+  explicit LoopbackListener(const char* address = "127.0.0.1");
   ~LoopbackListener();
   LoopbackListener(const LoopbackListener&) = delete;
   LoopbackListener& operator=(const LoopbackListener&) = delete;
