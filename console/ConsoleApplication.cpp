@@ -12,5 +12,6 @@ bool ConsoleApplication::notify(QObject* receiver, QEvent* event) {
   } catch (const std::exception& error) {
     showExceptionMessage(error.what());
   }
-  return false;
+  // Handled: the message has been shown; nothing else is to act on the event.
+  return true;
 }

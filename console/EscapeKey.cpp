@@ -33,7 +33,11 @@ class EscapeFilter : public QObject {
 }  // namespace
 
 void installEscapeWatch(QApplication& application) {
-  application.installEventFilter(new EscapeFilter(&application));
+  static QApplication* watched = nullptr;
+  if (watched != &application) {
+    application.installEventFilter(new EscapeFilter(&application));
+    watched = &application;
+  }
   SetEscapeHook(escapePending);
 }
 

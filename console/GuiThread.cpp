@@ -82,6 +82,9 @@ bool onGuiThread() { return std::this_thread::get_id() == guiThreadId; }
 
 void runOnGuiThread(const void* owner, std::function<void()> change) {
   if (onGuiThread()) {
+    // Changes queued earlier by another thread come first, so that the window
+    // ends up showing the latest one.
+    changeQueue->runPending();
     change();
     return;
   }

@@ -10,8 +10,9 @@
 void markGuiThread();
 bool onGuiThread();
 
-// On the GUI thread: runs `change` at once. On any other thread: queues it for
-// the GUI thread (changes run there in the order they were queued) and returns.
+// On the GUI thread: runs the changes queued so far, then `change`. On any
+// other thread: queues it for the GUI thread and returns at once. Either way
+// the changes reach the widgets in the order they were made.
 // `owner` names the form the change belongs to; queued changes of an owner
 // that is gone (see forgetGuiChanges) are dropped.
 void runOnGuiThread(const void* owner, std::function<void()> change);

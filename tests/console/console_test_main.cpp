@@ -1,0 +1,28 @@
+// GUI tests run without a display: the offscreen platform unless the caller
+// asked for another one.
+#include "ConsoleApplication.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The offscreen platform warns that it cannot pass size hints to a window
+// system it does not have; that says nothing about the console.
+void dropOffscreenNoise(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.contains("propagateSizeHints")) return;
+  std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qInstallMessageHandler(dropOffscreenNoise);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  testing::InitGoogleTest(&argc, argv);
+  ConsoleApplication application(argc, argv);
+  application.setApplicationName("cardbench");
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,238 @@
+// Opening and closing links through the main window's buttons and dialogs,
+// against the reader simulator.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+
+#include "Ethernetopen.h"
+#include "Main.h"
+#include "MainState.h"
+#include "Portopen.h"
+#include "console_fixture.h"
+#include "link/link.h"
+
+namespace {
+
+using LinkDialogs = ConsoleTest;
+
+TEST_F(LinkDialogs, MainWindowStartsWithItsEightPagesAndThreeTabs) {
+  EXPECT_EQ(Form1->windowTitle(), "QMR-5170 Application Program ( Ver : 1.01...20130215 )  ");
+  EXPECT_EQ(panelText(), "Welcome !!");
+  EXPECT_FALSE(Form1->PageControl1->isEnabled());
+  const char* captions[] = {"Initial / Card Control", "Read Test", "Write Test", "IC Card Test",
+                            "Read Bit Memory",        "ATMEL Card", "Ethernet Set", "Firmware"};
+  const bool shown[] = {true, false, false, false, false, false, true, true};
+  ASSERT_EQ(Form1->PageControl1->count(), 8);
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(Form1->PageControl1->tabText(i), captions[i]);
+    EXPECT_EQ(Form1->PageControl1->isTabVisible(i), shown[i]) << captions[i];
+  }
+  EXPECT_TRUE(Form1->BitBtn1->isVisible());
+  EXPECT_FALSE(Form1->BitBtn5->isVisible());
+  EXPECT_FALSE(Form1->BitBtn6->isVisible());
+  EXPECT_EQ(Form1->BitBtn1->text(), " Port Open");
+  EXPECT_EQ(Form1->BitBtn8->text(), "Ethernet Close");
+}
+
+TEST_F(LinkDialogs, SerialSetOnTheSimulatorEnablesThePagesAndProbesWithEjectFront) {
+  ASSERT_TRUE(openSerialThroughDialog(3));
+  EXPECT_FALSE(PortForm->isVisible());
+  ASSERT_TRUE(sim.WaitForRequests(1, 5000));
+  EXPECT_EQ(sim.Requests()[0].line, std::string(CommandPrefix(CMD_EJECT_FRONT)));
+  // The probe's reply is reported as the Eject Front it is.
+  EXPECT_TRUE(waitFor([] { return panelText() == "Eject Card front OK !!"; }));
+  EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(LinkDialogs, SerialSetOnAMissingDeviceFailsAndReopensOnCom1And9600) {
+  setenv("COM5_DEVICE", "/nonexistent/cardbench-tty", 1);
+  bool stillOpenAfterFailure = false;
+  int comAfterFailure = -1;
+  int baudAfterFailure = -1;
+  onModal([&](QWidget* modal) {
+    EXPECT_EQ(modal, PortForm);
+    EXPECT_EQ(PortForm->windowTitle(), "Port Open");
+    PortForm->COM->setCurrentIndex(4);
+    PortForm->BAUD->setCurrentIndex(2);
+    PortForm->Button1->click();
+    stillOpenAfterFailure = PortForm->isVisible();
+    comAfterFailure = PortForm->COM->currentIndex();
+    baudAfterFailure = PortForm->BAUD->currentIndex();
+    PortForm->Button2->click();
+  });
+  Form1->BitBtn1->click();
+  EXPECT_EQ(messages(), std::vector<std::string>{"Com Port open Fail!!"});
+  EXPECT_TRUE(stillOpenAfterFailure);
+  EXPECT_EQ(comAfterFailure, 0);
+  EXPECT_EQ(baudAfterFailure, 3);
+  EXPECT_EQ(LinkMode.load(), LINK_CLOSED);
+  EXPECT_FALSE(Form1->PageControl1->isEnabled());
+}
+
+TEST_F(LinkDialogs, SerialDialogAlwaysOpensOnCom1And9600) {
+  ASSERT_TRUE(openSerialThroughDialog(6));
+  int com = -1;
+  int baud = -1;
+  onModal([&](QWidget*) {
+    com = PortForm->COM->currentIndex();
+    baud = PortForm->BAUD->currentIndex();
+    PortForm->Button2->click();
+  });
+  Form1->BitBtn1->click();
+  EXPECT_EQ(com, 0);
+  EXPECT_EQ(baud, 3);
+  EXPECT_EQ(PortForm->BAUD->itemText(3), "9600");
+}
+
+TEST_F(LinkDialogs, CancelLeavesTheLinkClosedAndThePagesAsTheyWere) {
+  onModal([](QWidget*) { PortForm->Button2->click(); });
+  Form1->BitBtn1->click();
+  EXPECT_EQ(LinkMode.load(), LINK_CLOSED);
+  EXPECT_FALSE(Form1->PageControl1->isEnabled());
+  EXPECT_FALSE(PortForm->isVisible());
+}
+
+TEST_F(LinkDialogs, ClosingADialogRestoresThePagesStartValues) {
+  Form1->ComboBox1->setCurrentIndex(1);
+  Form1->CheckBox8->setChecked(false);
+  Form1->CheckBox9->setChecked(false);
+  Form1->PageControl1->setCurrentIndex(6);
+  Form1->sgAtmel->item(1, 1)->setText("AB");
+  onModal([](QWidget*) { PortForm->Button2->click(); });
+  Form1->BitBtn1->click();
+  EXPECT_EQ(Form1->ComboBox1->currentText(), "ISO");
+  EXPECT_TRUE(Form1->CheckBox8->isChecked());
+  EXPECT_TRUE(Form1->CheckBox9->isChecked());
+  EXPECT_TRUE(Form1->RadioButton4->isChecked());
+  EXPECT_EQ(Form1->PageControl1->currentIndex(), 0);
+  EXPECT_EQ(Form1->sgAtmel->item(1, 1)->text(), " ");
+}
+
+TEST_F(LinkDialogs, PortCloseClosesTheSerialLinkAndKeepsThePagesEnabled) {
+  ASSERT_TRUE(openSerialThroughDialog(2));
+  ASSERT_TRUE(sim.WaitForRequests(1, 5000));
+  Form1->BitBtn2->click();
+  EXPECT_EQ(LinkMode.load(), LINK_CLOSED);
+  EXPECT_EQ(panelText(), "Com port Closed...");
+  EXPECT_TRUE(Form1->PageControl1->isEnabled());
+  sim.ClearRequests();
+  CommandId = 1;
+  EXPECT_EQ(SendCommand(CMD_RESET, nullptr, 0), 0);
+  EXPECT_FALSE(sim.WaitForRequests(1, 200));
+}
+
+TEST_F(LinkDialogs, EthernetSetConnectsToTheTypedAddressAndPort) {
+  ASSERT_TRUE(openEthernetThroughDialog());
+  EXPECT_EQ(panelText(), "Ethernet Communication Success !!");
+  EXPECT_FALSE(Ethernet->isVisible());
+  CommandId = 1;
+  EXPECT_EQ(SendCommand(CMD_RESET, nullptr, 0), 1);
+  EXPECT_EQ(panelText(), "Reset OK !!");
+}
+
+TEST_F(LinkDialogs, EthernetDialogKeepsWhatWasTypedLast) {
+  EXPECT_EQ(Ethernet->RichEdit2->toPlainText(), "3001");
+  EXPECT_TRUE(Ethernet->MaskEdit1->text().isEmpty());
+  ASSERT_TRUE(openEthernetThroughDialog());
+  QString address;
+  QString port;
+  onModal([&](QWidget*) {
+    address = Ethernet->MaskEdit1->text();
+    port = Ethernet->RichEdit2->toPlainText();
+    Ethernet->Button2->click();
+  });
+  Form1->BitBtn4->click();
+  EXPECT_EQ(address, "127.0.0.1");
+  EXPECT_EQ(port, QString::number(simTcpPort));
+}
+
+TEST_F(LinkDialogs, EthernetPortText3001ConnectsToPort3001) {
+  readersim::ReaderSim onDefaultPort;
+  if (onDefaultPort.StartTcp(3001) != 3001) GTEST_SKIP() << "port 3001 is in use on this machine";
+  onModal([](QWidget*) {
+    Ethernet->MaskEdit1->setText("127.0.0.1");
+    Ethernet->RichEdit2->setPlainText("3001");
+    Ethernet->Button1->click();
+  });
+  Form1->BitBtn4->click();
+  EXPECT_EQ(panelText(), "Ethernet Communication Success !!");
+  CommandId = 0;
+  EXPECT_EQ(SendCommand(CMD_NO_OPERATION, nullptr, 0), 1);
+  EXPECT_EQ(onDefaultPort.Requests().size(), 1u);
+}
+
+
+// "12ab" is port 12 and an empty text port 0: nothing of ours listens there,
+// so the library reports the failed connection, the dialog closes and the
+// window keeps its state.
+TEST_F(LinkDialogs, EthernetPortTextWithLettersAndEmptyFailToConnect) {
+  for (const char* portText : {"12ab", ""}) {
+    clearMessages();
+    LinkMode = LINK_CLOSED;
+    onModal([portText](QWidget*) {
+      Ethernet->MaskEdit1->setText("127.0.0.1");
+      Ethernet->RichEdit2->setPlainText(portText);
+      Ethernet->Button1->click();
+    });
+    Form1->BitBtn4->click();
+    EXPECT_EQ(messages(), std::vector<std::string>{"connect() failed"}) << portText;
+    EXPECT_EQ(LinkMode.load(), LINK_CLOSED) << portText;
+    EXPECT_EQ(panelText(), "Welcome !!") << portText;
+    EXPECT_FALSE(Form1->PageControl1->isEnabled()) << portText;
+    EXPECT_FALSE(Ethernet->isVisible()) << portText;
+  }
+}
+
+TEST_F(LinkDialogs, PortTextIsReadLikeStrtol) {
+  EXPECT_EQ(PortNumberOf("3001"), 3001);
+  EXPECT_EQ(PortNumberOf("12ab"), 12);
+  EXPECT_EQ(PortNumberOf(""), 0);
+  EXPECT_EQ(PortNumberOf("  3001\n"), 3001);
+  EXPECT_EQ(PortNumberOf("abc"), 0);
+}
+
+TEST_F(LinkDialogs, FailedEthernetSetAfterASuccessfulOneKeepsThePagesEnabled) {
+  ASSERT_TRUE(openEthernetThroughDialog());
+  onModal([](QWidget*) {
+    Ethernet->RichEdit2->setPlainText("12ab");
+    Ethernet->Button1->click();
+  });
+  Form1->BitBtn4->click();
+  EXPECT_TRUE(Form1->PageControl1->isEnabled());
+  EXPECT_EQ(messages(), std::vector<std::string>{"connect() failed"});
+}
+
+TEST_F(LinkDialogs, EthernetCloseShowsItsTextAndLeavesLinkModeAlone) {
+  ASSERT_TRUE(openEthernetThroughDialog());
+  Form1->BitBtn8->click();
+  EXPECT_EQ(panelText(), "Ethernet port Closed...");
+  EXPECT_EQ(LinkMode.load(), LINK_ETHERNET);
+  EXPECT_TRUE(Form1->PageControl1->isEnabled());
+}
+
+TEST_F(LinkDialogs, ExitWithNoLinkEndsTheEventLoop) {
+  LinkMode = LINK_CLOSED;
+  QTimer::singleShot(0, [] { Form1->BitBtn3->click(); });
+  QTimer::singleShot(5000, [] { QApplication::exit(99); });
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_EQ(LinkMode.load(), LINK_CLOSED);
+  EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(LinkDialogs, ExitClosesTheSerialLink) {
+  ASSERT_TRUE(openSerialThroughDialog(4));
+  QTimer::singleShot(0, [] { Form1->BitBtn3->click(); });
+  QTimer::singleShot(5000, [] { QApplication::exit(99); });
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_EQ(LinkMode.load(), LINK_CLOSED);
+}
+
+}  // namespace
