@@ -1,0 +1,63 @@
+// End-to-end harness for the driver's coder calls: a reader simulator with
+// the driver's lines, reached over a pseudo-terminal (a serial session on
+// COM1) or loopback TCP (a TCP/IP session), and helpers for CoderRecords.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "TRKDRV32.h"
+#include "driver_lines.h"
+#include "reader_sim.h"
+
+enum class Link { Pty, Tcp };
+
+std::string LinkName(Link link);
+
+class DriverHarness {
+ public:
+  explicit DriverHarness(Link link);
+  ~DriverHarness();  // closes the session when one is open
+
+  // Opens a session with this reply time-out in seconds; 0 when it fails.
+  int32_t Open(int timeoutSeconds = 10);
+  int32_t Handle() const { return handle_; }
+
+  // The lines the reader has received, in order.
+  std::vector<std::string> Lines() const;
+  // The lines after the first `skip`.
+  std::vector<std::string> LinesAfter(size_t skip) const;
+
+  // The bit text of an ISO track as the reader stores it.
+  static std::string IsoBits(int track, const std::string& text);
+  // Lays ISO text on a track of the simulated card.
+  void LayIsoTrack(int track, const std::string& text);
+
+  readersim::ReaderSim sim;
+  readersim::DriverLines lines{sim};
+
+ private:
+  Link link_;
+  std::string ptyPath_;
+  uint16_t tcpPort_ = 0;
+  int32_t handle_ = 0;
+};
+
+CoderRecord EmptyRecord();
+void SetTrackText(CoderRecord& record, int track, const std::string& text);
+std::string TrackText(const CoderRecord& record, int track);
+uint8_t TrackLengthOf(const CoderRecord& record, int track);
+void SetTrackLength(CoderRecord& record, int track, uint8_t length);
+
+// The two halves of a coder call's packed result.
+inline int ResultCode(int32_t packed) { return packed & 0xFFFF; }
+inline int LastResultOf(int32_t packed) { return static_cast<uint32_t>(packed) >> 16; }
+// One track's byte of the lastError word.
+inline int TrackErrorByte(int32_t lastError, int track) {
+  return (static_cast<uint32_t>(lastError) >> (8 * track)) & 0xFF;
+}
+
+// A tick source that runs `factor` times faster than real time, for the
+// reply time-outs; RestoreTicks returns to the real clock.
+void SpeedUpTicks(uint32_t factor);
+void RestoreTicks();

@@ -1,0 +1,12 @@
+// What the fake USB library's calls record for the tests to question.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace fakeusb {
+
+extern std::string calls;   // one letter per call: S C D W R
+extern int32_t lastRoom;    // the room the last Read_USB was given
+extern uint32_t lastCode;   // the control code of the last read or write
+
+}  // namespace fakeusb
