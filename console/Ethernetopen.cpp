@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 
+#include "EventHandlers.h"
 #include "Main.h"
 #include "ZUV_ETHERNET.h"
 #include "link/link.h"
@@ -49,8 +50,8 @@ TEthernet::TEthernet(QWidget* parent) : QDialog(parent) {
   Button2->setAutoDefault(false);
   grid->addWidget(Button1, 2, 0);
   grid->addWidget(Button2, 2, 1);
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  bindClick(Button1, [this] { Button1Click(); });
+  bindClick(Button2, [this] { Button2Click(); });
   setMinimumWidth(QFontMetrics(font()).horizontalAdvance("Port Number :  255.255.255.255") + 60);
 }
 

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "Ethernetopen.h"
+#include "EventHandlers.h"
 #include "GuiThread.h"
 #include "Portopen.h"
 #include "ZUV_ETHERNET.h"
@@ -84,13 +85,13 @@ QWidget* TForm1::buildLinkButtonRow() {
   BitBtn5->hide();
   BitBtn6->hide();
 
-  connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn7Click(); });
-  connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
-  connect(BitBtn4, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
-  connect(BitBtn8, &QPushButton::clicked, this, [this] { BitBtn8Click(); });
-  connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
-  connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
-  connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
+  bindClick(BitBtn1, [this] { BitBtn7Click(); });
+  bindClick(BitBtn2, [this] { BitBtn2Click(); });
+  bindClick(BitBtn4, [this] { BitBtn4Click(); });
+  bindClick(BitBtn8, [this] { BitBtn8Click(); });
+  bindClick(BitBtn3, [this] { BitBtn3Click(); });
+  bindClick(BitBtn5, [this] { BitBtn5Click(); });
+  bindClick(BitBtn6, [this] { BitBtn6Click(); });
   return rowWidget;
 }
 

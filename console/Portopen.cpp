@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "EventHandlers.h"
 #include "Main.h"
 #include "MainState.h"
 #include "MessageDialogs.h"
@@ -57,8 +58,8 @@ TPortForm::TPortForm(QWidget* parent) : QDialog(parent) {
   Button2->setAutoDefault(false);
   grid->addWidget(Button1, 5, 0);
   grid->addWidget(Button2, 5, 1);
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  bindClick(Button1, [this] { Button1Click(); });
+  bindClick(Button2, [this] { Button2Click(); });
 }
 
 TPortForm::~TPortForm() { forgetForm(this); }

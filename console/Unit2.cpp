@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "EventHandlers.h"
+
 TRemove* Remove = nullptr;
 
 TRemove::TRemove(QWidget* parent) : QDialog(parent) {
@@ -21,7 +23,7 @@ TRemove::TRemove(QWidget* parent) : QDialog(parent) {
   Button1 = new QPushButton("OK", this);
   Button1->setObjectName("Button1");
   column->addWidget(Button1, 0, Qt::AlignCenter);
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  bindClick(Button1, [this] { Button1Click(); });
 }
 
 void TRemove::Button1Click() {}

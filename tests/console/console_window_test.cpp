@@ -7,6 +7,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "EventHandlers.h"
 #include "Main.h"
 #include "StrToInt.h"
 #include "Unit2.h"
@@ -40,7 +41,7 @@ TEST(StrToIntTest, RejectsEverythingElseWithTheConversionMessage) {
 TEST_F(ConsoleWindow, ExceptionLeavingAHandlerIsShownAndTheLoopGoesOn) {
   QPushButton button("Start");
   int clicks = 0;
-  QObject::connect(&button, &QPushButton::clicked, [&clicks] {
+  bindClick(&button, [&clicks] {
     ++clicks;
     StrToInt("12x");
   });
@@ -51,6 +52,29 @@ TEST_F(ConsoleWindow, ExceptionLeavingAHandlerIsShownAndTheLoopGoesOn) {
   QTest::mouseClick(&button, Qt::LeftButton);
   EXPECT_EQ(clicks, 2);
   EXPECT_EQ(messages().size(), 2u);
+}
+
+// An object whose event handling throws for a posted user event.
+class ThrowingReceiver : public QObject {
+ public:
+  int events = 0;
+
+ protected:
+  bool event(QEvent* event) override {
+    if (event->type() != QEvent::User) return QObject::event(event);
+    ++events;
+    throw EConvertError("'' is not a valid integer value");
+  }
+};
+
+TEST_F(ConsoleWindow, ExceptionEscapingEventDeliveryIsShownByTheApplication) {
+  ThrowingReceiver receiver;
+  QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+  QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+  QCoreApplication::sendPostedEvents(&receiver, QEvent::User);
+  EXPECT_EQ(receiver.events, 2);
+  EXPECT_EQ(messages(), (std::vector<std::string>{"'' is not a valid integer value",
+                                                  "'' is not a valid integer value"}));
 }
 
 TEST_F(ConsoleWindow, EscPressedInAWindowIsSeenOnceByTheLinkLayer) {
