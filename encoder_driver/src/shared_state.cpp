@@ -34,7 +34,17 @@ struct SharedSection {
 
 std::mutex mappingLock;
 std::atomic<SharedSection*> mapped{nullptr};
-bool mappingTried = false;  // under mappingLock
+// Under mappingLock:
+bool mappingTried = false;
+bool attached = false;  // between process attach and detach
+bool counted = false;   // this process is counted in AttachCount
+
+// Counts this process once it is attached and the segment is mapped.
+void countAttach(SharedSection* section) {
+  if (!section || !attached || counted) return;
+  section->attachCount.fetch_add(1);
+  counted = true;
+}
 
 std::string segmentName() {
   const char* name = std::getenv("TRKDRV32_SHARED_NAME");
@@ -96,7 +106,9 @@ SharedSection* shared() {
   std::lock_guard<std::mutex> guard(mappingLock);
   if (!mappingTried) {
     mappingTried = true;
-    mapped.store(mapSegment(), std::memory_order_release);
+    SharedSection* section = mapSegment();
+    countAttach(section);
+    mapped.store(section, std::memory_order_release);
   }
   return mapped.load(std::memory_order_acquire);
 }
@@ -155,15 +167,19 @@ int32_t PortMarkHolder(int port) {
 }
 
 void AttachProcess() {
-  if (SharedSection* section = shared()) section->attachCount.fetch_add(1);
+  std::lock_guard<std::mutex> guard(mappingLock);
+  attached = true;
+  countAttach(mapped.load());
 }
 
 void DetachProcess() {
   std::lock_guard<std::mutex> guard(mappingLock);
   mappingTried = true;
+  attached = false;
   SharedSection* section = mapped.exchange(nullptr);
   if (!section) return;
-  section->attachCount.fetch_sub(1);
+  if (counted) section->attachCount.fetch_sub(1);
+  counted = false;
   munmap(section, sizeof(SharedSection));
 }
 

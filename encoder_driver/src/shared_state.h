@@ -5,6 +5,9 @@
 // process-shared robust mutex in the segment guards the marks: a process that
 // dies holding it does not wedge the others.
 //
+// The segment is mapped at its first use, not at load time, so that a host (or
+// a test) may still choose its name after loading the library.
+//
 // Each mark also stores the holder's process id. A mark whose holder no longer
 // exists counts as free, so a process that died holding a port does not lock
 // that port forever.
@@ -27,7 +30,8 @@ void ClearPortMark(int port);
 // when there is no shared state.
 int32_t PortMarkHolder(int port);
 
-// Process attach and detach: AttachCount up and down.
+// Process attach and detach: AttachCount up (once the segment is mapped) and
+// down.
 void AttachProcess();
 void DetachProcess();
 // AttachCount, -1 when there is no shared state.

@@ -1,5 +1,6 @@
 #include "driver_harness.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -56,6 +57,11 @@ int32_t DriverHarness::Open(int timeoutSeconds) {
 }
 
 std::vector<std::string> DriverHarness::Lines() const { return LinesAfter(0); }
+
+std::vector<std::string> DriverHarness::LinesOnceReceived(size_t count) const {
+  sim.WaitForRequests(count, 5000);
+  return Lines();
+}
 
 std::vector<std::string> DriverHarness::LinesAfter(size_t skip) const {
   std::vector<std::string> lines;

@@ -25,6 +25,9 @@ class DriverHarness {
 
   // The lines the reader has received, in order.
   std::vector<std::string> Lines() const;
+  // The lines once at least `count` have been received (or 5 s passed): for
+  // lines that the driver sends without awaiting their reply ("000", "010").
+  std::vector<std::string> LinesOnceReceived(size_t count) const;
   // The lines after the first `skip`.
   std::vector<std::string> LinesAfter(size_t skip) const;
 

@@ -1,0 +1,20 @@
+# Compares the dynamic symbols a shared library defines with its export list.
+#   cmake -DNM=<nm> -DLIBRARY=<file> -DEXPORTS=<name;name;...> -P check_exports.cmake
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" lines "${listing}")
+set(defined)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[0-9a-fA-F]* *[A-Za-z] ([^ @]+)")
+    list(APPEND defined ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+list(SORT defined)
+set(expected ${EXPORTS})
+list(SORT expected)
+if(NOT defined STREQUAL expected)
+  message(FATAL_ERROR "${LIBRARY} defines\n  ${defined}\nbut should define exactly\n  ${expected}")
+endif()

@@ -1,0 +1,144 @@
+// Writing tracks through MagCoder: the write lines chosen, what they carry,
+// and the validation that comes before ISO writes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "driver_harness.h"
+#include "raw_bits.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using readersim::DriverLineFault;
+
+// The line prefixes (first three characters) after the first `skip` lines.
+Lines prefixesAfter(const DriverHarness& h, size_t skip) {
+  Lines prefixes;
+  for (const std::string& line : h.LinesAfter(skip)) prefixes.push_back(line.substr(0, 3));
+  return prefixes;
+}
+
+class WriteTest : public ::testing::TestWithParam<Link> {
+ protected:
+  DriverHarness h{GetParam()};
+};
+
+TEST_P(WriteTest, PrefixesFollowTheTracksWritten) {
+  ASSERT_NE(h.Open(), 0);
+  MagSetNonHalvikCard(h.Handle(), 1);  // track 3 as ISO text too
+  struct Case {
+    bool tracks[3];
+    Lines prefixes;
+  };
+  const Case cases[] = {{{true, false, false}, {"191"}},
+                        {{true, false, true}, {"211", "193"}},
+                        {{false, true, true}, {"212", "193"}},
+                        {{false, false, true}, {"233"}}};
+  size_t seen = 0;
+  for (const Case& c : cases) {
+    CoderRecord record = EmptyRecord();
+    for (int track = 1; track <= 3; ++track) {
+      if (c.tracks[track - 1]) SetTrackText(record, track, "123");
+    }
+    EXPECT_EQ(MagCoder(h.Handle(), WRITE_CARD, &record), 0);
+    Lines sent = prefixesAfter(h, seen);
+    if (seen == 0) sent.erase(sent.begin());  // the link initialisation
+    EXPECT_EQ(sent, c.prefixes);
+    seen = h.Lines().size();
+  }
+}
+
+TEST_P(WriteTest, IsoWriteReadsBackTheSameText) {
+  ASSERT_NE(h.Open(), 0);
+  MagSetNonHalvikCard(h.Handle(), 1);
+  const std::string text1 = "ABC 123/XYZ^$()-.[\\]";
+  const std::string text2 = "0123456789=";
+  const std::string text3(104, '9');
+  CoderRecord record = EmptyRecord();
+  SetTrackText(record, 1, text1);
+  SetTrackText(record, 2, text2);
+  SetTrackText(record, 3, text3);
+  ASSERT_EQ(MagCoder(h.Handle(), WRITE_CARD, &record), 0);
+  EXPECT_EQ(h.lines.StoredBits(2), DriverHarness::IsoBits(2, text2));
+
+  CoderRecord back = EmptyRecord();
+  back.len1 = back.len2 = back.len3 = 1;
+  ASSERT_EQ(MagCoder(h.Handle(), READ_CARD, &back), 0);
+  EXPECT_EQ(TrackText(back, 1), text1);
+  EXPECT_EQ(TrackText(back, 2), text2);
+  EXPECT_EQ(TrackText(back, 3), text3);
+}
+
+TEST_P(WriteTest, RawWriteLineCarries33BytesWhateverTheLength) {
+  ASSERT_NE(h.Open(), 0);
+  CoderRecord record = EmptyRecord();
+  std::memcpy(record.track3, SampleRawBytes().data(), 33);
+  record.len3 = 5;  // only marks the track as asked
+  ASSERT_EQ(MagCoder(h.Handle(), WRITE_CARD, &record), 0);
+  const Lines lines = h.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].size() + 2, 271u);  // with its CR LF
+  EXPECT_EQ(lines[1], "233" + RawTrackLine(SampleRawBytes()));
+
+  CoderRecord back = EmptyRecord();
+  back.len3 = 1;
+  ASSERT_EQ(MagCoder(h.Handle(), READ_CARD, &back), 0);
+  EXPECT_EQ(TrackText(back, 3), SampleRawBytes());
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, WriteTest, ::testing::Values(Link::Pty, Link::Tcp),
+                         [](const auto& info) { return LinkName(info.param); });
+
+class WriteValidationTest : public ::testing::Test {
+ protected:
+  DriverHarness h{Link::Tcp};
+};
+
+TEST_F(WriteValidationTest, LetterOnTrack2SkipsItAndWritesTrack1Alone) {
+  ASSERT_NE(h.Open(), 0);
+  CoderRecord record = EmptyRecord();
+  SetTrackText(record, 1, "NAME");
+  SetTrackText(record, 2, "12A4");
+  const int32_t result = MagCoder(h.Handle(), WRITE_CARD, &record);
+  EXPECT_EQ(ResultCode(result), MRW_SOMEFAILED);
+  EXPECT_EQ(h.Lines(), (Lines{"080B", "191" + DriverHarness::IsoBits(1, "NAME")}));
+  EXPECT_EQ(record.len2, 4);
+  const int32_t lastError = MagGetLastError(h.Handle());
+  EXPECT_EQ(TrackErrorByte(lastError, 2), MRW_BADCHAR);
+  EXPECT_EQ(TrackErrorByte(lastError, 1), 0);
+}
+
+TEST_F(WriteValidationTest, EveryTrackRefusedSendsNoWriteLine) {
+  ASSERT_NE(h.Open(), 0);
+  CoderRecord record = EmptyRecord();
+  SetTrackText(record, 1, std::string(77, 'A'));
+  SetTrackText(record, 2, "1:2");
+  const int32_t result = MagCoder(h.Handle(), WRITE_CARD, &record);
+  EXPECT_EQ(ResultCode(result), MRW_ALLFAILED);
+  EXPECT_EQ(h.Lines(), (Lines{"080B"}));
+  const int32_t lastError = MagGetLastError(h.Handle());
+  EXPECT_EQ(TrackErrorByte(lastError, 1), MRW_TOOLONG);
+  EXPECT_EQ(TrackErrorByte(lastError, 2), MRW_BADCHAR);
+  EXPECT_EQ(record.len1, 77);
+  EXPECT_EQ(record.len2, 3);
+}
+
+TEST_F(WriteValidationTest, TimeOutOnTrack1EndsTheWriting) {
+  ASSERT_NE(h.Open(1), 0);
+  MagSetNonHalvikCard(h.Handle(), 1);
+  DriverLineFault silent;
+  silent.silent = true;
+  h.lines.SetFault("211", silent);
+  CoderRecord record = EmptyRecord();
+  SetTrackText(record, 1, "A");
+  SetTrackText(record, 2, "1");
+  SetTrackText(record, 3, "2");
+  const int32_t result = MagCoder(h.Handle(), WRITE_CARD, &record);
+  EXPECT_EQ(ResultCode(result), MRW_SOMEFAILED);
+  EXPECT_EQ(LastResultOf(result), MRW_TIMEOUT);
+  h.LinesOnceReceived(3);
+  EXPECT_EQ(prefixesAfter(h, 0), (Lines{"080", "211", "000"}));
+}
+
+}  // namespace
