@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <string>
 
 #include "ZUV_USB.h"
 
@@ -29,9 +30,27 @@ Function bind(void* handle, const char* name) {
 
 bool loaded() { return usbLibrary.handle != nullptr; }
 
+// The folder of the file that holds this code (libTRKDRV32.so), with its
+// slash; empty when unknown.
+std::string ownFolder() {
+  Dl_info info{};
+  if (!dladdr(reinterpret_cast<void*>(&UsbOpenConn), &info) || !info.dli_fname) return "";
+  const std::string path = info.dli_fname;
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+// The loader's search first; then the driver's own folder, which that search
+// misses when a sanitizer's interceptor is the one calling dlopen.
+void* openLibrary() {
+  if (void* handle = dlopen(kUsbLibraryName, RTLD_NOW | RTLD_LOCAL)) return handle;
+  const std::string folder = ownFolder();
+  return folder.empty() ? nullptr : dlopen((folder + kUsbLibraryName).c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
 bool loadLibrary() {
   if (loaded()) return true;
-  void* handle = dlopen(kUsbLibraryName, RTLD_NOW | RTLD_LOCAL);
+  void* handle = openLibrary();
   if (!handle) return false;
   UsbLibrary bound;
   bound.handle = handle;

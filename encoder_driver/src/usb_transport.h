@@ -1,6 +1,6 @@
 // The USB transport: the reader's USB library (libZUV_USB.so, see ZUV_USB.h),
-// loaded by file name at the first USB open through the normal loader search
-// (libTRKDRV32.so's own folder included) and bound by its five names. The
+// loaded by file name at the first USB open (the normal loader search, then the
+// folder of libTRKDRV32.so itself) and bound by its five names. The
 // library stays loaded; a load that fails, or a library that lacks one of the
 // five, is retried by the next open. All USB sessions share the one device
 // connection; the routines do not look at the session they are given. Host's

@@ -2,6 +2,7 @@
 // the CoderRecord layout and the refusals every handle-taking call makes.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <cstddef>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "TRKDRV32.h"
 #include "loopback_listener.h"
+#include "pseudo_terminal.h"
 
 namespace {
 
@@ -101,6 +103,14 @@ TEST_F(ExportsTest, AWrongRecordSizeComesBeforeTheHandle) {
   ASSERT_GT(handle, 0);
   EXPECT_EQ(bind<decltype(&MagCoder)>("MagCoder")(handle, READ_CARD, &record), STRUCTSIZEERROR);
   EXPECT_EQ(bind<decltype(&MagCoder)>("MagCoder")(handle, READ_CARD, nullptr), STRUCTSIZEERROR);
+  EXPECT_EQ(bind<decltype(&MagClose)>("MagClose")(handle), MRW_OK);
+}
+
+TEST_F(ExportsTest, UsbSessionsFindTheUsbLibraryNextToTheDriver) {
+  PseudoTerminal device;
+  setenv("ZUV_USB_DEVICE", device.SlavePath().c_str(), 1);
+  const int32_t handle = bind<decltype(&MagUSBOpen)>("MagUSBOpen")(3);
+  EXPECT_GT(handle, 0);
   EXPECT_EQ(bind<decltype(&MagClose)>("MagClose")(handle), MRW_OK);
 }
 
