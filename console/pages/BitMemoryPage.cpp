@@ -11,12 +11,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "EventHandlers.h"
 #include "Main.h"
 #include "MainState.h"
-#include "pages/PageState.h"
 #include "bit_memory_picture.h"
 #include "jpeg_decoder.h"
 #include "link/link.h"
+#include "pages/PageState.h"
 
 namespace {
 
@@ -86,13 +87,13 @@ void TForm1::buildBitMemoryPage(QWidget* page) {
   grid->setRowStretch(1, 1);
   grid->setRowStretch(2, 2);
 
-  connect(RadioButton16, &QRadioButton::clicked, this, [this] { RadioButton16Click(); });
-  connect(RadioButton17, &QRadioButton::clicked, this, [this] { RadioButton17Click(); });
-  connect(RadioButton18, &QRadioButton::clicked, this, [this] { RadioButton18Click(); });
-  connect(RadioButton19, &QRadioButton::clicked, this, [this] { RadioButton19Click(); });
-  connect(RadioButton20, &QRadioButton::clicked, this, [this] { RadioButton20Click(); });
-  connect(Button20, &QPushButton::clicked, this, [this] { Button20Click(); });
-  connect(Button21, &QPushButton::clicked, this, [this] { Button21Click(); });
+  bindClick(RadioButton16, [this] { RadioButton16Click(); });
+  bindClick(RadioButton17, [this] { RadioButton17Click(); });
+  bindClick(RadioButton18, [this] { RadioButton18Click(); });
+  bindClick(RadioButton19, [this] { RadioButton19Click(); });
+  bindClick(RadioButton20, [this] { RadioButton20Click(); });
+  bindClick(Button20, [this] { Button20Click(); });
+  bindClick(Button21, [this] { Button21Click(); });
 }
 
 void TForm1::RadioButton16Click() { BitMemoryMode = 1; }

@@ -14,11 +14,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "EventHandlers.h"
 #include "GuiThread.h"
 #include "Main.h"
 #include "MainState.h"
-#include "pages/PageState.h"
 #include "link/link.h"
+#include "pages/PageState.h"
 
 namespace {
 
@@ -154,23 +155,23 @@ void TForm1::buildCardControlPage(QWidget* page) {
   column->addWidget(GroupBox17);
   column->addStretch();
 
-  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-  connect(Button14, &QPushButton::clicked, this, [this] { Button14Click(); });
-  connect(Button40, &QPushButton::clicked, this, [this] { Button40Click(); });
-  connect(Button43, &QPushButton::clicked, this, [this] { Button43Click(); });
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-  connect(Button9, &QPushButton::clicked, this, [this] { Button9Click(); });
-  connect(Button10, &QPushButton::clicked, this, [this] { Button10Click(); });
-  connect(Button11, &QPushButton::clicked, this, [this] { Button11Click(); });
-  connect(Button12, &QPushButton::clicked, this, [this] { Button12Click(); });
-  connect(Button13, &QPushButton::clicked, this, [this] { Button13Click(); });
-  connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-  connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
-  connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
-  connect(Button7, &QPushButton::clicked, this, [this] { Button7Click(); });
-  connect(Button8, &QPushButton::clicked, this, [this] { Button8Click(); });
-  connect(Button15, &QPushButton::clicked, this, [this] { Button15Click(); });
+  bindClick(Button3, [this] { Button3Click(); });
+  bindClick(Button14, [this] { Button14Click(); });
+  bindClick(Button40, [this] { Button40Click(); });
+  bindClick(Button43, [this] { Button43Click(); });
+  bindClick(Button1, [this] { Button1Click(); });
+  bindClick(Button2, [this] { Button2Click(); });
+  bindClick(Button9, [this] { Button9Click(); });
+  bindClick(Button10, [this] { Button10Click(); });
+  bindClick(Button11, [this] { Button11Click(); });
+  bindClick(Button12, [this] { Button12Click(); });
+  bindClick(Button13, [this] { Button13Click(); });
+  bindClick(Button4, [this] { Button4Click(); });
+  bindClick(Button5, [this] { Button5Click(); });
+  bindClick(Button6, [this] { Button6Click(); });
+  bindClick(Button7, [this] { Button7Click(); });
+  bindClick(Button8, [this] { Button8Click(); });
+  bindClick(Button15, [this] { Button15Click(); });
 }
 
 void TForm1::Button3Click() { sendCommand(1, CMD_RESET); }

@@ -15,11 +15,12 @@
 
 #include <cstring>
 
+#include "EventHandlers.h"
 #include "GuiThread.h"
 #include "Main.h"
 #include "MainState.h"
-#include "pages/PageState.h"
 #include "StrToInt.h"
+#include "pages/PageState.h"
 #include "pages/TestSteps.h"
 
 namespace {
@@ -157,16 +158,16 @@ void TForm1::buildReadTestPage(QWidget* page) {
   grid->addLayout(memos, 0, 1, 4, 1);
   grid->setColumnStretch(1, 1);
 
-  connect(Button16, &QPushButton::clicked, this, [this] { Button16Click(); });
-  connect(Button17, &QPushButton::clicked, this, [this] { Button17Click(); });
-  connect(Button19, &QPushButton::clicked, this, [this] { Button19Click(); });
-  connect(Button22, &QPushButton::clicked, this, [this] { Button22Click(); });
-  connect(RadioButton4, &QRadioButton::clicked, this, [this] { RadioButton4Click(); });
-  connect(RadioButton5, &QRadioButton::clicked, this, [this] { RadioButton5Click(); });
-  connect(RadioButton6, &QRadioButton::clicked, this, [this] { RadioButton6Click(); });
-  connect(RadioButton7, &QRadioButton::clicked, this, [this] { RadioButton7Click(); });
-  connect(RadioButton8, &QRadioButton::clicked, this, [this] { RadioButton8Click(); });
-  connect(RadioButton9, &QRadioButton::clicked, this, [this] { RadioButton9Click(); });
+  bindClick(Button16, [this] { Button16Click(); });
+  bindClick(Button17, [this] { Button17Click(); });
+  bindClick(Button19, [this] { Button19Click(); });
+  bindClick(Button22, [this] { Button22Click(); });
+  bindClick(RadioButton4, [this] { RadioButton4Click(); });
+  bindClick(RadioButton5, [this] { RadioButton5Click(); });
+  bindClick(RadioButton6, [this] { RadioButton6Click(); });
+  bindClick(RadioButton7, [this] { RadioButton7Click(); });
+  bindClick(RadioButton8, [this] { RadioButton8Click(); });
+  bindClick(RadioButton9, [this] { RadioButton9Click(); });
 }
 
 void TForm1::RadioButton4Click() { ReadMode = 1; }

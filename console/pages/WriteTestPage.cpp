@@ -19,11 +19,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "EventHandlers.h"
 #include "GuiThread.h"
 #include "Main.h"
 #include "MainState.h"
-#include "pages/PageState.h"
 #include "StrToInt.h"
+#include "pages/PageState.h"
 #include "pages/TestSteps.h"
 
 namespace {
@@ -169,15 +170,15 @@ void TForm1::buildWriteTestPage(QWidget* page) {
   grid->addLayout(boxes, 0, 1, 4, 1);
   grid->setColumnStretch(1, 1);
 
-  connect(Button23, &QPushButton::clicked, this, [this] { Button23Click(); });
-  connect(Button24, &QPushButton::clicked, this, [this] { Button24Click(); });
-  connect(Button25, &QPushButton::clicked, this, [this] { Button25Click(); });
-  connect(Button26, &QPushButton::clicked, this, [this] { Button26Click(); });
-  connect(RadioButton10, &QRadioButton::clicked, this, [this] { RadioButton10Click(); });
-  connect(RadioButton11, &QRadioButton::clicked, this, [this] { RadioButton11Click(); });
-  connect(RadioButton12, &QRadioButton::clicked, this, [this] { RadioButton12Click(); });
-  connect(RadioButton13, &QRadioButton::clicked, this, [this] { RadioButton13Click(); });
-  connect(RadioButton14, &QRadioButton::clicked, this, [this] { RadioButton14Click(); });
+  bindClick(Button23, [this] { Button23Click(); });
+  bindClick(Button24, [this] { Button24Click(); });
+  bindClick(Button25, [this] { Button25Click(); });
+  bindClick(Button26, [this] { Button26Click(); });
+  bindClick(RadioButton10, [this] { RadioButton10Click(); });
+  bindClick(RadioButton11, [this] { RadioButton11Click(); });
+  bindClick(RadioButton12, [this] { RadioButton12Click(); });
+  bindClick(RadioButton13, [this] { RadioButton13Click(); });
+  bindClick(RadioButton14, [this] { RadioButton14Click(); });
 }
 
 void TForm1::RadioButton10Click() { WriteMode = 1; }

@@ -60,8 +60,14 @@ bool decodeRgb(const unsigned char* data, unsigned long size, RgbPixels* out) {
     jpeg_read_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_decompress(&cinfo);
+  // A corrupt or cut stream only warns (libjpeg fills in grey); it is no picture.
+  const bool whole = errors.base.num_warnings == 0;
   jpeg_destroy_decompress(&cinfo);
-  return true;
+  if (!whole) {
+    std::free(out->bytes);
+    out->bytes = nullptr;
+  }
+  return whole;
 }
 
 }  // namespace
