@@ -40,6 +40,7 @@ void SerialDevice::Close() {
 unsigned BaudConstant(int baud) {
   switch (baud) {
     case 110: return B110;
+    case 150: return B150;
     case 300: return B300;
     case 600: return B600;
     case 1200: return B1200;
