@@ -57,6 +57,19 @@ TEST_F(SessionTest, SerialOpenFillsTheRecord) {
   EXPECT_EQ(PortMarkHolder(0), getpid());
 }
 
+TEST_F(SessionTest, EveryBaudRateAndFlowTypeOpens) {
+  for (int32_t baud : {110, 150, 300, 600, 1200, 2400, 4800, 9600, 19200, 57600}) {
+    const int32_t handle = MagOpen(0, baud, 'O', 7, 2, 0, 3);
+    EXPECT_GT(handle, 0) << baud;
+    EXPECT_EQ(MagClose(handle), MRW_OK) << baud;
+  }
+  for (int32_t flow = 0; flow <= 4; ++flow) {
+    const int32_t handle = MagOpen(0, 9600, 'N', 8, 1, flow, 3);
+    EXPECT_GT(handle, 0) << flow;
+    EXPECT_EQ(MagClose(handle), MRW_OK) << flow;
+  }
+}
+
 TEST_F(SessionTest, PortNumbersAbove20OpenPort0) {
   const int32_t handle = keep(openSerial(25));
   ASSERT_GT(handle, 0);
