@@ -19,7 +19,7 @@ extern "C" {
 
 #define ZUV_USB_EXPORT __attribute__((visibility("default")))
 
-/* A device interface identifier, laid out as a 16-byte Windows GUID. */
+/* A device interface identifier (GUID): 16 bytes, the integers little-endian. */
 typedef struct UsbInterfaceGuid {
   uint32_t data1;
   uint16_t data2;
