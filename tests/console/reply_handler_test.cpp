@@ -76,6 +76,8 @@ class SerialReplyHandling : public LinkedConsoleTest {
   }
 };
 
+using StatusLine = ConsoleTest;
+
 INSTANTIATE_TEST_SUITE_P(OverBothLinks, ReplyHandling, testing::Values(Link::Serial, Link::Ethernet),
                          [](const testing::TestParamInfo<Link>& info) {
                            return info.param == Link::Serial ? "Serial" : "Ethernet";
@@ -329,7 +331,7 @@ TEST_P(ReplyHandling, NetworkSettingsReadBackFillsTheEdits) {
   }
 }
 
-TEST_P(ReplyHandling, ShowStatusDuringAPendingReadCountsInsteadOfShowing) {
+TEST_F(StatusLine, ShowStatusDuringAPendingReadCountsInsteadOfShowing) {
   CommandId = 22;
   ReplyBuffer[2] = '2';
   Form1->BitBtn8->click();
@@ -338,7 +340,7 @@ TEST_P(ReplyHandling, ShowStatusDuringAPendingReadCountsInsteadOfShowing) {
   EXPECT_EQ(panelText(), "Welcome !!");
 }
 
-TEST_P(ReplyHandling, ShowStatusDuringAPendingWriteBecomesTheWriteError) {
+TEST_F(StatusLine, ShowStatusDuringAPendingWriteBecomesTheWriteError) {
   CommandId = 23;
   std::memset(TxBuffer, 0, sizeof TxBuffer);
   TxBuffer[0] = '3';
