@@ -186,13 +186,6 @@ TEST_F(NetTransportTest, AClosedConnectionIsReportedLost) {
   EXPECT_EQ(NetCheckAborted(session_.get()), 1);
 }
 
-TEST_F(NetTransportTest, CloseForgetsTheSocket) {
-  ASSERT_EQ(NetOpenConn(session_.get(), "127.0.0.1", port_, 10), 1);
-  EXPECT_EQ(NetClose(session_.get()), 1);
-  EXPECT_EQ(session_->sock, -1);
-  EXPECT_EQ(NetClose(session_.get()), 1);
-}
-
 TEST_F(NetTransportTest, TcpSessionOpenAndClose) {
   const int32_t handle = MagTcpIpOpen("127.0.0.1", port_, 0, 4);
   ASSERT_GT(handle, 0);

@@ -159,20 +159,6 @@ TEST_F(SessionTest, ClosingTheMiddleOfThree) {
   EXPECT_EQ(MagGetLastError(second), MRW_NOSESSION);
 }
 
-TEST_F(SessionTest, EveryCallOnAClosedHandleGives19) {
-  const int32_t handle = openTcp();
-  ASSERT_GT(handle, 0);
-  ASSERT_EQ(MagClose(handle), MRW_OK);
-  EXPECT_EQ(MagClose(handle), MRW_NOSESSION);
-  EXPECT_EQ(MagAbort(handle), MRW_NOSESSION);
-  EXPECT_EQ(MagGetLastError(handle), MRW_NOSESSION);
-  EXPECT_EQ(MagSetNonHalvikCard(handle, 1), MRW_NOSESSION);
-  EXPECT_EQ(MagSet1NonHalvikCard(handle, 1), MRW_NOSESSION);
-  EXPECT_EQ(MagSet2NonHalvikCard(handle, 1), MRW_NOSESSION);
-  EXPECT_EQ(MagClose(0), MRW_NOSESSION);
-  EXPECT_EQ(MagAbort(-1), MRW_NOSESSION);
-}
-
 TEST_F(SessionTest, ClosedSerialHandleLeavesNoPortObject) {
   const int32_t handle = openSerial(0);
   ASSERT_GT(handle, 0);
