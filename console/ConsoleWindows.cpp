@@ -10,6 +10,8 @@
 #include "MessageDialogs.h"
 #include "Portopen.h"
 #include "Unit2.h"
+#include "ZUV_ETHERNET.h"
+#include "link/link.h"
 
 void createConsoleWindows(QApplication& application) {
   markGuiThread();
@@ -24,6 +26,10 @@ void createConsoleWindows(QApplication& application) {
 }
 
 void destroyConsoleWindows() {
+  // However the run ended, no reply may reach a window that is gone: the
+  // serial receive thread has ended once the port is closed.
+  CloseSerialPort();
+  Closed_Ethernet();
   delete Remove;
   delete Ethernet;
   delete PortForm;

@@ -8,4 +8,5 @@ class QApplication;
 // Installs the console's message boxes and Esc watch on `application` and
 // creates the windows. GUI thread.
 void createConsoleWindows(QApplication& application);
+// Closes both links, then the windows.
 void destroyConsoleWindows();

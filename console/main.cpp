@@ -6,14 +6,14 @@
 #include "MessageDialogs.h"
 
 int main(int argc, char** argv) {
+  ConsoleApplication application(argc, argv);
+  application.setApplicationName("cardbench");
   try {
-    ConsoleApplication application(argc, argv);
-    application.setApplicationName("cardbench");
     createConsoleWindows(application);
     application.exec();
-    destroyConsoleWindows();
   } catch (const std::exception& error) {
     showExceptionMessage(error.what());
   }
+  destroyConsoleWindows();
   return 0;
 }

@@ -18,7 +18,6 @@
 #include "Main.h"
 #include "MainState.h"
 #include "Portopen.h"
-#include "ZUV_ETHERNET.h"
 #include "link/link.h"
 #include "platform/message_box.h"
 
@@ -57,11 +56,8 @@ void ConsoleTest::SetUp() {
 }
 
 void ConsoleTest::TearDown() {
-  CloseSerialPort();
-  Closed_Ethernet();
-  SetReceiveCallback(nullptr);
-  QApplication::processEvents();
   destroyConsoleWindows();
+  SetReceiveCallback(nullptr);
   platform::SetMessageBoxHook(nullptr);
   for (int com = 1; com <= 8; ++com) unsetenv(("COM" + std::to_string(com) + "_DEVICE").c_str());
   LinkMode = LINK_ETHERNET;
