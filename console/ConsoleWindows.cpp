@@ -5,7 +5,6 @@
 #include "ActiveForm.h"
 #include "EscapeKey.h"
 #include "Ethernetopen.h"
-#include "GuiThread.h"
 #include "Main.h"
 #include "MessageDialogs.h"
 #include "Portopen.h"
@@ -14,7 +13,6 @@
 #include "link/link.h"
 
 void createConsoleWindows(QApplication& application) {
-  markGuiThread();
   installMessageBoxes();
   installEscapeWatch(application);
   Form1 = new TForm1;

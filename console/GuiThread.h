@@ -6,7 +6,7 @@
 #include <functional>
 
 // Remembers the calling thread as the GUI thread (the one running the event
-// loop). Called once, before any form is built.
+// loop); the main window does so when it is built.
 void markGuiThread();
 bool onGuiThread();
 

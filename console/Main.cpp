@@ -24,6 +24,7 @@
 TForm1* Form1 = nullptr;
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+  markGuiThread();
   acceptGuiChanges(this);
   setObjectName("Form1");
   setWindowTitle("QMR-5170 Application Program ( Ver : 1.01...20130215 )  ");
