@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "Main.h"
@@ -33,8 +34,12 @@ uint32_t fastTicks() {
 
 void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
+void PrintTo(Link link, std::ostream* out) { *out << (link == Link::Serial ? "Serial" : "Ethernet"); }
+
 std::string linkName(const testing::TestParamInfo<Link>& info) {
-  return info.param == Link::Serial ? "Serial" : "Ethernet";
+  std::ostringstream name;
+  PrintTo(info.param, &name);
+  return name.str();
 }
 
 void PagesTest::SetUp() {

@@ -16,6 +16,7 @@
 void PrintTo(const QString& text, std::ostream* out);
 
 enum class Link { Serial, Ethernet };
+void PrintTo(Link link, std::ostream* out);
 
 std::string linkName(const testing::TestParamInfo<Link>& info);
 

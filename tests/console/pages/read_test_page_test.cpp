@@ -165,6 +165,34 @@ TEST_P(ReadTestPage, ASilentReaderIsCountedAndShownPerTrack) {
 INSTANTIATE_TEST_SUITE_P(Links, ReadTestPage, testing::Values(Link::Serial, Link::Ethernet),
                          linkName);
 
+// Over serial the test itself bounds the wait for a reply: 5000 ms for tracks
+// 1-3, 10000 ms for TimeLox. A reply 7500 ms late is missed on track 3 and
+// taken on the TimeLox track.
+TEST_F(PagesTest, TimeLoxWaitsTwiceAsLongForItsReplyAsTrackThree) {
+  openLink(Link::Serial);
+  speedUpClock(10);
+  readersim::Faults late;
+  late.delayMs = 7500 / 10;
+  sim.SetFaults(late);
+  ASSERT_EQ(card.WriteTrack('4', "0123"), 0);
+  Form1->CheckBox1->setChecked(false);
+  Form1->CheckBox2->setChecked(false);
+  Form1->Button16->click();
+  EXPECT_EQ(Form1->Label11->text(), "1");
+  EXPECT_EQ(Form1->Label17->text(), "100.00 %");
+
+  ASSERT_TRUE(waitFor([] { return !memo("Memo3").empty() && memo("Memo3") != "No reply from the reader !!"; }))
+      << "the late reply never came";
+  sim.ClearRequests();
+  Form1->CheckBox10->setChecked(true);
+  Form1->Button16->click();
+  settle();
+  EXPECT_EQ(takeLines(), Lines{"204"});
+  EXPECT_EQ(memo("Memo8"), "0040123");
+  EXPECT_EQ(Form1->Label51->text(), "0");
+  EXPECT_EQ(Form1->Label52->text(), "0.00 %");
+}
+
 TEST_F(PagesTest, ReadTestCountThatIsNoNumberIsReportedAndStartsNothing) {
   openLink(Link::Serial);
   ErrorCount1 = 5;
