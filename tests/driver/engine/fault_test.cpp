@@ -3,6 +3,7 @@
 // never ends, a link initialisation that is not answered.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -104,6 +105,29 @@ TEST_F(TcpFaultTest, ReplyThatNeverEndsFailsTheTrack) {
   const int32_t result = MagCoder(h.Handle(), READ_CARD, &record);
   EXPECT_EQ(ResultCode(result), MRW_ALLFAILED);
   EXPECT_EQ(LastResultOf(result), MRW_RECEIVEERROR);
+}
+
+TEST_F(TcpFaultTest, ReaderThatNeverStopsSendingCannotHoldTheCall) {
+  ASSERT_NE(h.Open(1), 0);
+  CoderRecord init = askTracks({});
+  ASSERT_EQ(MagCoder(h.Handle(), INIT_LINK, &init), 0);
+  // Faster than the input flush drops bytes (149 per 100 ms).
+  std::atomic<bool> babbling{true};
+  std::thread babbler([&] {
+    while (babbling) {
+      h.sim.SendRaw(std::string(100, 'x'));
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  });
+  CoderRecord record = askTracks({1});
+  std::future<int32_t> call = std::async(std::launch::async, [&] {
+    return MagCoder(h.Handle(), READ_CARD, &record);
+  });
+  const bool ended = call.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+  babbling = false;
+  babbler.join();
+  ASSERT_TRUE(ended);
+  EXPECT_NE(ResultCode(call.get()), MRW_OK);
 }
 
 TEST_F(TcpFaultTest, UnansweredLinkInitialisationIsTriedTwice) {

@@ -124,6 +124,16 @@ TEST_F(WriteValidationTest, EveryTrackRefusedSendsNoWriteLine) {
   EXPECT_EQ(record.len2, 3);
 }
 
+TEST_F(WriteValidationTest, LengthByteAbove127IsANegativeLength) {
+  ASSERT_NE(h.Open(), 0);
+  CoderRecord record = EmptyRecord();
+  SetTrackText(record, 1, "IGNORED");
+  record.len1 = 200;  // -56 as the signed byte: accepted, nothing of the text coded
+  EXPECT_EQ(MagCoder(h.Handle(), WRITE_CARD, &record), 0);
+  EXPECT_EQ(h.Lines(), (Lines{"080B", "191" + DriverHarness::IsoBits(1, "")}));
+  EXPECT_EQ(record.len1, 200);
+}
+
 TEST_F(WriteValidationTest, TimeOutOnTrack1EndsTheWriting) {
   ASSERT_NE(h.Open(1), 0);
   MagSetNonHalvikCard(h.Handle(), 1);
