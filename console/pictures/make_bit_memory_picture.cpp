@@ -87,7 +87,9 @@ void drawCard(Canvas& canvas) {
   canvas.fill(20, 12, 210, 132, kCardFace);
   canvas.frame(20, 12, 210, 132, kOutline);
   canvas.fill(21, 24, 209, 66, kStripe);
-  for (int track = 0; track < 3; ++track) canvas.fill(21, 33 + track * 12, 209, 34 + track * 12, kTrackLine);
+  for (int track = 0; track < 3; ++track) {
+    canvas.fill(21, 33 + track * 12, 209, 34 + track * 12, kTrackLine);
+  }
   // an arrow from the card to the bits read off it
   canvas.fill(214, 45, 238, 47, kOutline);
   for (int i = 0; i < 5; ++i) canvas.fill(232 + i, 41 + i, 233 + i, 51 - i, kOutline);
@@ -174,7 +176,8 @@ bool writeByteArray(const char* path, const std::vector<unsigned char>& bytes) {
   for (size_t i = 0; i < bytes.size(); ++i) {
     std::fprintf(file, "%s0x%02X,", i % 16 ? " " : "\n    ", bytes[i]);
   }
-  std::fprintf(file, "\n};\n\nconst std::size_t kBitMemoryPictureSize = sizeof kBitMemoryPicture;\n");
+  std::fprintf(file,
+               "\n};\n\nconst std::size_t kBitMemoryPictureSize = sizeof kBitMemoryPicture;\n");
   return std::fclose(file) == 0;
 }
 

@@ -32,7 +32,9 @@ uint32_t fastTicks() {
 
 }  // namespace
 
-void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 void PrintTo(Link link, std::ostream* out) { *out << (link == Link::Serial ? "Serial" : "Ethernet"); }
 

@@ -181,8 +181,9 @@ TEST_F(PagesTest, TimeLoxWaitsTwiceAsLongForItsReplyAsTrackThree) {
   EXPECT_EQ(Form1->Label11->text(), "1");
   EXPECT_EQ(Form1->Label17->text(), "100.00 %");
 
-  ASSERT_TRUE(waitFor([] { return !memo("Memo3").empty() && memo("Memo3") != "No reply from the reader !!"; }))
-      << "the late reply never came";
+  ASSERT_TRUE(waitFor([] {
+    return !memo("Memo3").empty() && memo("Memo3") != "No reply from the reader !!";
+  })) << "the late reply never came";
   sim.ClearRequests();
   Form1->CheckBox10->setChecked(true);
   Form1->Button16->click();
@@ -214,7 +215,9 @@ TEST_F(PagesTest, ReadTestClearEmptiesTheFourMemosOnly) {
   }
   Form1->Label9->setText("4");
   Form1->Button19->click();
-  for (const char* memo : {"Memo1", "Memo2", "Memo3", "Memo8"}) EXPECT_TRUE(memoText(memo).isEmpty());
+  for (const char* memo : {"Memo1", "Memo2", "Memo3", "Memo8"}) {
+    EXPECT_TRUE(memoText(memo).isEmpty());
+  }
   EXPECT_EQ(panelText(), "Form Clear OK !!");
   EXPECT_EQ(Form1->Label9->text(), "4");
 }

@@ -176,7 +176,8 @@ TEST_F(PagesTest, WriteTestCountThatIsNoNumberIsReportedAndStartsNothing) {
 
 TEST_F(PagesTest, WriteTestClearEmptiesTheFourBoxesOnly) {
   Form1->PageControl1->setEnabled(true);
-  for (QPlainTextEdit* box : {Form1->RichEdit1, Form1->RichEdit2, Form1->RichEdit3, Form1->RichEdit4}) {
+  for (QPlainTextEdit* box :
+       {Form1->RichEdit1, Form1->RichEdit2, Form1->RichEdit3, Form1->RichEdit4}) {
     box->setPlainText("data");
   }
   Form1->Label24->setText("2");
