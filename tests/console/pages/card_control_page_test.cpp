@@ -7,11 +7,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <chrono>
+
 #include "Main.h"
 #include "MainState.h"
 #include "link/link.h"
 #include "pages/PageState.h"
 #include "pages_fixture.h"
+#include "platform/tick.h"
 
 namespace {
 
@@ -154,8 +157,36 @@ TEST_P(CardControlPage, NothingIsSentOnceThePortIsClosed) {
   EXPECT_FALSE(sim.WaitForRequests(1, 300));
 }
 
+TEST_P(CardControlPage, AnEmptySettingEditSendsNoByteInItsPlace) {
+  Form1->Edit1->clear();
+  EXPECT_EQ(click(Form1->Button8, "Transmission error on receiving data !!"), "070\r\n");
+  sim.ClearRequests();
+  Form1->Edit2->setText("5");
+  Form1->Panel1->clear();
+  EXPECT_EQ(click(Form1->Button15, "Transmission error on receiving data !!"), "4105\r\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, CardControlPage, testing::Values(Link::Serial, Link::Ethernet),
                          linkName);
+
+// On a serial link "No Operation" holds the window until the reader starts to
+// answer, at most 5000 ms.
+TEST_F(PagesTest, NoOperationWaitsAtMostFiveSecondsForASilentReader) {
+  openLink(Link::Serial);
+  speedUpClock(50);
+  readersim::Faults silent;
+  silent.silent = true;
+  sim.SetFaults(silent);
+  const uint32_t startTicks = platform::TickCount();
+  const auto startTime = std::chrono::steady_clock::now();
+  Form1->Button1->click();
+  const uint32_t waited = platform::TickCount() - startTicks;
+  EXPECT_GE(waited, 5000u);
+  EXPECT_LT(waited, 5000u + 50 * 1000);
+  EXPECT_LT(std::chrono::steady_clock::now() - startTime, std::chrono::seconds(5));
+  EXPECT_EQ(takeLines(), std::vector<std::string>{"000"});
+  EXPECT_EQ(CommandId, 0);
+}
 
 TEST_F(PagesTest, CardControlShowsFourButtonsAndHidesTheRest) {
   QWidget* page = Form1->TabSheet1;
