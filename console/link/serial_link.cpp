@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <mutex>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <system_error>
 #include <unistd.h>
@@ -102,6 +103,8 @@ bool OpenSerialPort(int port, int baud) {
   } catch (const std::system_error&) {
     return false;
   }
+  // Named for debuggers and process listings.
+  pthread_setname_np(session->receiveThread.native_handle(), "serial-rx");
   installOpenSession(std::move(session));
   LinkMode.store(LINK_SERIAL);
   FramingMode.store(0);

@@ -1,6 +1,5 @@
 #include <cerrno>
 #include <poll.h>
-#include <pthread.h>
 
 #include "answer_start.h"
 #include "platform/tick.h"
@@ -17,7 +16,6 @@
 // callback is then called again only for input that came after it, and the
 // thread never spins on bytes nobody takes.
 void SerialReceiveThread(std::shared_ptr<SerialSession> session) {
-  pthread_setname_np(pthread_self(), "serial-rx");
   SerialSession& port = *session;
   bool inputLeftUntaken = false;
   int untakenBytes = 0;
