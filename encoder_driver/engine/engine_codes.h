@@ -39,8 +39,9 @@ constexpr int32_t kInitNormAgain = -1;
 
 // One pass of the reply wait; every command costs at least one.
 constexpr uint32_t kReplyPollMs = 500;
-// Pause before each read of the input flush, and the most one read takes.
+// The input flush pauses this long before each read ...
 constexpr uint32_t kFlushPollMs = 100;
+// ... and drops at most this many bytes per read.
 constexpr int kFlushChunk = 149;
 // Reply time-out of the link initialisation line.
 constexpr uint32_t kInitLinkTimeoutMs = 2000;

@@ -2,7 +2,7 @@
 // SetHandler. The driver keeps the reader in bit norm and does the character
 // coding itself, so the card's tracks are kept here as the bit text that the
 // write lines carry (in the simulator's Card) and read lines answer it back:
-//   "080B"                           bit norm, "000" + LF
+//   "080B"                           bit norm: "000"
 //   "181" "182" "202" "221" "222" "223"  read: "00" + track + stored bits
 //   "191" "192" "193" "211" "212" "233"  write: store the bits after the
 //                                    prefix, "00" + track
@@ -10,7 +10,7 @@
 // Replies end with CR LF. Faults can be asked for per line (its first three
 // characters): a status, a wrong echo, silence, another reply ending.
 // Any thread may call any member; the handlers keep their state alive on their
-// own, so the simulator may outlive this object.
+// own, so the simulator may outlive this object (not the other way round).
 #pragma once
 #include <memory>
 #include <string>
