@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "EventHandlers.h"
@@ -17,9 +18,10 @@
 
 TEthernet* Ethernet = nullptr;
 
-long PortNumberOf(const QString& text) {
+int32_t PortNumberOf(const QString& text) {
   const QByteArray bytes = text.toLatin1();
-  return std::strtol(bytes.constData(), nullptr, 10);
+  const long value = std::strtol(bytes.constData(), nullptr, 10);
+  return static_cast<int32_t>(std::clamp<long>(value, INT32_MIN, INT32_MAX));
 }
 
 TEthernet::TEthernet(QWidget* parent) : QDialog(parent) {
@@ -57,11 +59,11 @@ TEthernet::TEthernet(QWidget* parent) : QDialog(parent) {
 
 void TEthernet::Button1Click() {
   Closed_Ethernet();
-  const long port = PortNumberOf(RichEdit2->toPlainText());
+  const int32_t port = PortNumberOf(RichEdit2->toPlainText());
   const QByteArray address = MaskEdit1->text().toLatin1();
-  if (Connect_Ethernet(address.constData(), static_cast<int32_t>(port)) != 0) {
+  if (Connect_Ethernet(address.constData(), port) != 0) {
     LinkMode = LINK_ETHERNET;
-    Form1->Panel1->setText("Ethernet Communication Success !!");
+    Form1->setPanelText("Ethernet Communication Success !!");
     Form1->PageControl1->setEnabled(true);
   }
   close();

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <cstdint>
+
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -27,4 +29,6 @@ extern TEthernet* Ethernet;
 
 // The port number of the port text, read as strtol reads it: leading blanks,
 // an optional sign, digits up to the first other character; 0 without digits.
-long PortNumberOf(const QString& text);
+// The value is a 32-bit one: a number beyond that range gives the range's end,
+// as a 32-bit strtol does, rather than whatever its low bits happen to be.
+int32_t PortNumberOf(const QString& text);

@@ -182,13 +182,13 @@ void TForm1::BitBtn6Click() {}
 // ---- client-socket component -----------------------------------------------
 
 void TForm1::ClientSocket1Connect(const std::string& peerHostName) {
-  Panel1->setText(QString::fromLatin1(("Connect to: " + peerHostName).c_str()));
+  setPanelText("Connect to: " + peerHostName);
 }
 
 void TForm1::ClientSocket1Disconnect() { ClientSocket1->Active = false; }
 
 void TForm1::ClientSocket1Error(int& errorCode) {
-  Panel1->setText("Error connecting to:");
+  setPanelText("Error connecting to:");
   errorCode = 0;
 }
 

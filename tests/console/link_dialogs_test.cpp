@@ -12,16 +12,32 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include "Ethernetopen.h"
 #include "Main.h"
 #include "MainState.h"
 #include "Portopen.h"
+#include "ZUV_ETHERNET.h"
 #include "console_fixture.h"
 #include "link/link.h"
 
 namespace {
 
-using LinkDialogs = ConsoleTest;
+class LinkDialogs : public ConsoleTest {
+ protected:
+  // A reply over a link opened past the dialogs reaches the status line, so
+  // the reply handler is registered.
+  void expectRepliesHandled() {
+    ASSERT_EQ(Connect_Ethernet("127.0.0.1", simTcpPort), 1);
+    LinkMode = LINK_ETHERNET;
+    CommandId = 1;
+    EXPECT_EQ(SendCommand(CMD_RESET, nullptr, 0), 1);
+    EXPECT_EQ(panelText(), "Reset OK !!");
+  }
+};
 
 TEST_F(LinkDialogs, MainWindowStartsWithItsEightPagesAndThreeTabs) {
   EXPECT_EQ(Form1->windowTitle(), "QMR-5170 Application Program ( Ver : 1.01...20130215 )  ");
@@ -93,27 +109,62 @@ TEST_F(LinkDialogs, SerialDialogAlwaysOpensOnCom1And9600) {
 }
 
 TEST_F(LinkDialogs, CancelLeavesTheLinkClosedAndThePagesAsTheyWere) {
+  SetReceiveCallback(nullptr);
   onModal([](QWidget*) { PortForm->Button2->click(); });
   Form1->BitBtn1->click();
   EXPECT_EQ(LinkMode.load(), LINK_CLOSED);
   EXPECT_FALSE(Form1->PageControl1->isEnabled());
   EXPECT_FALSE(PortForm->isVisible());
+  expectRepliesHandled();
+}
+
+TEST_F(LinkDialogs, EthernetCancelStillRegistersTheReplyHandler) {
+  SetReceiveCallback(nullptr);
+  onModal([](QWidget*) { Ethernet->Button2->click(); });
+  Form1->BitBtn4->click();
+  EXPECT_FALSE(Ethernet->isVisible());
+  EXPECT_FALSE(Form1->PageControl1->isEnabled());
+  EXPECT_TRUE(messages().empty());
+  expectRepliesHandled();
+}
+
+TEST_F(LinkDialogs, SerialSetOpensTheChosenPortAtTheChosenBaudRate) {
+  mapComToSimulator(5);
+  onModal([](QWidget*) {
+    PortForm->COM->setCurrentIndex(4);
+    PortForm->BAUD->setCurrentIndex(2);
+    PortForm->Button1->click();
+  });
+  Form1->BitBtn1->click();
+  ASSERT_EQ(LinkMode.load(), LINK_SERIAL);
+  EXPECT_TRUE(Form1->PageControl1->isEnabled());
+  const int fd = ::open(simPty.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  termios settings{};
+  ASSERT_EQ(tcgetattr(fd, &settings), 0);
+  ::close(fd);
+  EXPECT_EQ(cfgetospeed(&settings), static_cast<speed_t>(B38400));
+  EXPECT_EQ(cfgetispeed(&settings), static_cast<speed_t>(B38400));
 }
 
 TEST_F(LinkDialogs, ClosingADialogRestoresThePagesStartValues) {
-  Form1->ComboBox1->setCurrentIndex(1);
-  Form1->CheckBox8->setChecked(false);
-  Form1->CheckBox9->setChecked(false);
-  Form1->PageControl1->setCurrentIndex(6);
-  Form1->sgAtmel->item(1, 1)->setText("AB");
-  onModal([](QWidget*) { PortForm->Button2->click(); });
-  Form1->BitBtn1->click();
-  EXPECT_EQ(Form1->ComboBox1->currentText(), "ISO");
-  EXPECT_TRUE(Form1->CheckBox8->isChecked());
-  EXPECT_TRUE(Form1->CheckBox9->isChecked());
-  EXPECT_TRUE(Form1->RadioButton4->isChecked());
-  EXPECT_EQ(Form1->PageControl1->currentIndex(), 0);
-  EXPECT_EQ(Form1->sgAtmel->item(1, 1)->text(), " ");
+  for (QPushButton* opener : {Form1->BitBtn1, Form1->BitBtn4}) {
+    Form1->ComboBox1->setCurrentIndex(1);
+    Form1->CheckBox8->setChecked(false);
+    Form1->CheckBox9->setChecked(false);
+    Form1->RadioButton7->setChecked(true);
+    Form1->PageControl1->setCurrentIndex(6);
+    Form1->sgAtmel->item(1, 1)->setText("AB");
+    onModal([](QWidget* dialog) { dialog->findChild<QPushButton*>("Button2")->click(); });
+    opener->click();
+    const std::string which = opener->text().toStdString();
+    EXPECT_EQ(Form1->ComboBox1->currentText(), "ISO") << which;
+    EXPECT_TRUE(Form1->CheckBox8->isChecked()) << which;
+    EXPECT_TRUE(Form1->CheckBox9->isChecked()) << which;
+    EXPECT_TRUE(Form1->RadioButton4->isChecked()) << which;
+    EXPECT_EQ(Form1->PageControl1->currentIndex(), 0) << which;
+    EXPECT_EQ(Form1->sgAtmel->item(1, 1)->text(), " ") << which;
+  }
 }
 
 TEST_F(LinkDialogs, PortCloseClosesTheSerialLinkAndKeepsThePagesEnabled) {
@@ -197,6 +248,10 @@ TEST_F(LinkDialogs, PortTextIsReadLikeStrtol) {
   EXPECT_EQ(PortNumberOf(""), 0);
   EXPECT_EQ(PortNumberOf("  3001\n"), 3001);
   EXPECT_EQ(PortNumberOf("abc"), 0);
+  // Beyond 32 bits the range's end, not the low bits (4294970297 would
+  // otherwise come out as 3001).
+  EXPECT_EQ(PortNumberOf("4294970297"), 2147483647);
+  EXPECT_EQ(PortNumberOf("-4294967296"), -2147483647 - 1);
 }
 
 TEST_F(LinkDialogs, FailedEthernetSetAfterASuccessfulOneKeepsThePagesEnabled) {

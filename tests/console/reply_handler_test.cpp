@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 
 #include <cstring>
 #include <utility>
@@ -361,6 +362,23 @@ TEST_F(SerialReplyHandling, UnfinishedReplyIsShownAsNoReplyAndStillSignals) {
   sim.SetHandler("010", [](const Request&) { return RawReply("00"); });
   sendAndWait(1, CMD_RESET);
   EXPECT_EQ(panelText(), "No reply from the reader !!");
+  EXPECT_EQ(ResponseFlag.load(), 0);
+}
+
+// Esc pressed while the link waits for a reply's first byte abandons the
+// wait; that too is said on the status line, and the handler is released.
+// In frame mode the bytes before a frame's start are noise, so the wait for
+// the first byte goes on after them and sees the key.
+TEST_F(SerialReplyHandling, EscBeforeTheFirstByteIsShownAsAbandoned) {
+  FramingMode = 1;
+  ResponseEvent.Create();
+  CommandId = 1;
+  QTest::keyClick(Form1, Qt::Key_Escape);
+  sim.SendRaw("??");
+  ASSERT_TRUE(waitFor([] { return ResponseEvent.IsSignalled(); }));
+  QApplication::processEvents();
+  ResponseEvent.Close();
+  EXPECT_EQ(panelText(), "Reply abandoned (Esc) !!");
   EXPECT_EQ(ResponseFlag.load(), 0);
 }
 
