@@ -30,15 +30,19 @@ bool lookUpHost(const char* host, in_addr* address) {
   return true;
 }
 
+// The address to connect to. The any-address (an empty host text reads as
+// 0.0.0.0) names no host: it is refused, where a connect would otherwise
+// reach this machine.
 bool resolve(const char* host, int port, sockaddr_in* address) {
   address->sin_family = AF_INET;
   address->sin_port = htons(static_cast<uint16_t>(port));
   const int32_t dotted = ParseDottedIp(host);
   if (dotted != -1) {
     address->sin_addr.s_addr = static_cast<uint32_t>(dotted);
-    return true;
+  } else if (!lookUpHost(host, &address->sin_addr)) {
+    return false;
   }
-  return lookUpHost(host, &address->sin_addr);
+  return address->sin_addr.s_addr != htonl(INADDR_ANY);
 }
 
 // Waits for the connect to finish: true once it succeeded; false when it

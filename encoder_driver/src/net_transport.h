@@ -10,7 +10,8 @@
 // Connects to a dotted IPv4 address (parsed by ParseDottedIp) or a host name
 // (looked up, first IPv4 address) and the port's low 16 bits, waiting at most
 // timeoutSeconds. 1 connected (socket stored in `sock`); 0 failed (no such
-// host, refused, not answered in time), with nothing left open.
+// host, the address 0.0.0.0, refused, not answered in time), with nothing
+// left open.
 int NetOpenConn(SessionRecord* session, const char* host, int port, int timeoutSeconds);
 
 // Closes `sock` and sets it to -1. Always 1.

@@ -23,9 +23,10 @@ int32_t replyTimeoutMs(int32_t seconds) {
   return ms == 0 ? kDefaultTimeoutMs : ms;
 }
 
-// The fields every new session starts with.
+// The fields every new session starts with; null when no record can be had.
 std::unique_ptr<SessionRecord> newSession(int32_t timeoutSeconds) {
   std::unique_ptr<SessionRecord> session = NewSessionRecord();
+  if (!session) return session;
   session->timeoutMs = replyTimeoutMs(timeoutSeconds);
   session->firstRead = 1;
   session->nonHalvikTrack3 = 0;
@@ -51,6 +52,7 @@ extern "C" int32_t MagOpen(int32_t port, int32_t baud, int32_t parity, int32_t d
   const int32_t settings = BuildSettingsWord(baud, parity, dataBits, stopBits);
   if (SessionTableFull()) return fail();
   std::unique_ptr<SessionRecord> session = newSession(timeoutSeconds);
+  if (!session) return fail();
   session->portIndex = port;
   session->port = w1632_SioCreate(kSerialReceiveQueue, kSerialOutputQueue);
   if (session->port == 0) return fail();
@@ -73,6 +75,7 @@ extern "C" int32_t MagOpen(int32_t port, int32_t baud, int32_t parity, int32_t d
 extern "C" int32_t MagTcpIpOpen(const char* host, int32_t port, int32_t, int32_t timeoutSeconds) {
   if (!host || SessionTableFull()) return 0;
   std::unique_ptr<SessionRecord> session = newSession(timeoutSeconds);
+  if (!session) return 0;
   session->isTcp = 1;
   session->tcpPort = port;
   session->sock = -1;
@@ -85,6 +88,7 @@ extern "C" int32_t MagTcpIpOpen(const char* host, int32_t port, int32_t, int32_t
 extern "C" int32_t MagUSBOpen(int32_t timeoutSeconds) {
   if (SessionTableFull()) return 0;
   std::unique_ptr<SessionRecord> session = newSession(timeoutSeconds);
+  if (!session) return 0;
   session->isUsb = 1;
   if (!UsbOpenConn(session.get())) return 0;
   const int32_t handle = AddSession(session);

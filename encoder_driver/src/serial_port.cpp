@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <new>
 
 #include <sys/ioctl.h>
 
@@ -135,7 +136,8 @@ SioHandle w1632_SioCreate(int32_t rxQueueSize, int32_t txQueueSize) {
   PortTable& table = portTable();
   std::lock_guard<std::mutex> guard(table.lock);
   if (table.count >= kPortTableSize) return 0;
-  auto port = std::make_unique<SioPort>();
+  std::unique_ptr<SioPort> port(new (std::nothrow) SioPort());
+  if (!port) return 0;
   port->rxQueueSize = rxQueueSize;
   port->txQueueSize = txQueueSize;
   SioHandle handle = table.handles.Next([&table](SioHandle value) { return table.indexOf(value) >= 0; });

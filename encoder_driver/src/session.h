@@ -59,7 +59,7 @@ struct SessionRecord {
 
 bool IsSerialSession(const SessionRecord& session);
 
-// A zeroed record, not yet in SessionTable.
+// A zeroed record, not yet in SessionTable; null when memory cannot be had.
 std::unique_ptr<SessionRecord> NewSessionRecord();
 
 bool SessionTableFull();

@@ -1,4 +1,6 @@
-// The exports that work on an open session apart from the coder calls.
+// The exports that work on an open session apart from the coder calls. Each
+// works on the record under the table's lock, so that a close from another
+// thread cannot free it meanwhile.
 #include "TRKDRV32.h"
 #include "session.h"
 
@@ -6,10 +8,11 @@ namespace {
 
 // Stores a track's coding flag and returns the one it replaces.
 int32_t swapFlag(int32_t handle, int32_t SessionRecord::*flag, int32_t value) {
-  SessionRecord* session = FindSession(handle);
-  if (!session) return MRW_NOSESSION;
-  const int32_t previous = session->*flag;
-  session->*flag = value;
+  int32_t previous = MRW_NOSESSION;
+  UseSession(handle, [&](SessionRecord& session) {
+    previous = session.*flag;
+    session.*flag = value;
+  });
   return previous;
 }
 
@@ -22,11 +25,12 @@ extern "C" int32_t MagAbort(int32_t session) {
 }
 
 extern "C" int32_t MagGetLastError(int32_t handle) {
-  SessionRecord* session = FindSession(handle);
-  if (!session) return MRW_NOSESSION;
-  const uint32_t errors = session->lastError;
-  session->lastError = 0;
-  return static_cast<int32_t>(errors);
+  int32_t errors = MRW_NOSESSION;
+  UseSession(handle, [&errors](SessionRecord& session) {
+    errors = static_cast<int32_t>(session.lastError);
+    session.lastError = 0;
+  });
+  return errors;
 }
 
 extern "C" int32_t MagSetNonHalvikCard(int32_t session, int32_t flag) {

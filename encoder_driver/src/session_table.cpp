@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "TRKDRV32.h"
@@ -49,7 +50,10 @@ SessionTable& table() {
 
 bool IsSerialSession(const SessionRecord& session) { return !session.isTcp && !session.isUsb; }
 
-std::unique_ptr<SessionRecord> NewSessionRecord() { return std::make_unique<SessionRecord>(); }
+std::unique_ptr<SessionRecord> NewSessionRecord() {
+  // Value-initialised: every field 0. No exception may leave an open call.
+  return std::unique_ptr<SessionRecord>(new (std::nothrow) SessionRecord());
+}
 
 bool SessionTableFull() {
   std::lock_guard<std::mutex> guard(table().lock);

@@ -86,6 +86,17 @@ TEST_F(NetTransportTest, AddressFieldsAreTakenModulo256) {
   EXPECT_GE(listener.Accept(kWaitMs), 0);
 }
 
+// An empty text or "0" reads as 0.0.0.0, which names no reader; it must not
+// reach a listener on this machine (a connect to it would land on 127.0.0.1).
+TEST_F(NetTransportTest, TheAnyAddressIsRefused) {
+  LoopbackListener listener;
+  for (const char* host : {"", "0", "0.0.0.0"}) {
+    EXPECT_EQ(NetOpenConn(session_.get(), host, listener.Port(), 10), 0) << '"' << host << '"';
+    EXPECT_EQ(session_->sock, -1);
+  }
+  EXPECT_EQ(listener.Accept(0), -1);
+}
+
 TEST_F(NetTransportTest, NothingWaitingIsZeroNotFailure) {
   ASSERT_EQ(NetOpenConn(session_.get(), "127.0.0.1", port_, 10), 1);
   char buffer[16];

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <string>
+#include <vector>
 
 #include "TRKDRV32.h"
 #include "ZUV_USB.h"
@@ -19,6 +20,10 @@ struct FakeUsb {
   int32_t lastRoom() const { return call<int32_t (*)()>("FakeUsb_LastRoom")(); }
   uint32_t lastCode() const { return call<uint32_t (*)()>("FakeUsb_LastCode")(); }
   std::string written() const { return call<const char* (*)()>("FakeUsb_Written")(); }
+  std::vector<unsigned char> lastGuid() const {
+    const unsigned char* bytes = call<const unsigned char* (*)()>("FakeUsb_LastGuid")();
+    return std::vector<unsigned char>(bytes, bytes + 16);
+  }
 
   template <typename Function>
   Function call(const char* name) const {
@@ -30,8 +35,22 @@ struct FakeUsb {
   }
 };
 
+// The fake's steering variables; each test sets its own.
+const char* const kSteering[] = {"FAKE_USB_SEARCH", "FAKE_USB_CONNECT_FAILURES", "FAKE_USB_DISCONNECT",
+                                 "FAKE_USB_READ", "FAKE_USB_READ_CLAIM"};
+
 class UsbTransportTest : public ::testing::Test {
  protected:
+  // Every test starts from a fake that has seen no call and is not steered,
+  // also when the tests share one process.
+  void SetUp() override {
+    for (const char* name : kSteering) unsetenv(name);
+    if (void* library = dlopen(kUsbLibraryName, RTLD_NOW | RTLD_NOLOAD)) {
+      reinterpret_cast<void (*)()>(dlsym(library, "FakeUsb_Reset"))();
+      dlclose(library);
+    }
+  }
+
   std::unique_ptr<SessionRecord> session_ = NewSessionRecord();
   FakeUsb fake_;
 };
@@ -39,6 +58,14 @@ class UsbTransportTest : public ::testing::Test {
 TEST_F(UsbTransportTest, OpenDisconnectsSearchesAndConnects) {
   EXPECT_EQ(UsbOpenConn(session_.get()), 1);
   EXPECT_EQ(fake_.calls(), "DSC");
+}
+
+TEST_F(UsbTransportTest, TheInterfaceGoesByValueInItsWindowsLayout) {
+  static_assert(sizeof(UsbInterfaceGuid) == 16);
+  ASSERT_EQ(UsbOpenConn(session_.get()), 1);
+  const std::vector<unsigned char> expected = {0x01, 0x1F, 0x4C, 0x23, 0xDD, 0xA6, 0x7A, 0x43,
+                                               0x81, 0xFD, 0xCE, 0xD2, 0xBE, 0x9A, 0x4B, 0x9F};
+  EXPECT_EQ(fake_.lastGuid(), expected);
 }
 
 TEST_F(UsbTransportTest, AFailedFirstConnectIsRetriedAfterADisconnect) {

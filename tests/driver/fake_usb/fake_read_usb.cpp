@@ -9,10 +9,6 @@
 
 using namespace fakeusb;
 
-namespace {
-size_t readOffset = 0;
-}
-
 extern "C" {
 
 ZUV_USB_EXPORT int32_t Read_USB(uint32_t controlCode, char* buffer, int32_t* length) {
