@@ -51,11 +51,24 @@ TEST_F(LinkDialogs, MainWindowStartsWithItsEightPagesAndThreeTabs) {
     EXPECT_EQ(Form1->PageControl1->tabText(i), captions[i]);
     EXPECT_EQ(Form1->PageControl1->isTabVisible(i), shown[i]) << captions[i];
   }
-  EXPECT_TRUE(Form1->BitBtn1->isVisible());
+  // The link buttons, left to right; the USB pair is built but hidden.
+  const std::pair<QPushButton*, const char*> row[] = {{Form1->BitBtn1, " Port Open"},
+                                                      {Form1->BitBtn2, " Port Close"},
+                                                      {Form1->BitBtn4, " Ethernet Open"},
+                                                      {Form1->BitBtn8, "Ethernet Close"},
+                                                      {Form1->BitBtn3, " Exit"}};
+  int lastX = -1;
+  for (const auto& [button, caption] : row) {
+    EXPECT_EQ(button->text(), caption);
+    EXPECT_TRUE(button->isVisible()) << caption;
+    EXPECT_GT(button->x(), lastX) << caption;
+    lastX = button->x();
+  }
+  EXPECT_EQ(Form1->BitBtn5->text(), " USB Open");
+  EXPECT_EQ(Form1->BitBtn6->text(), " USB Close");
   EXPECT_FALSE(Form1->BitBtn5->isVisible());
   EXPECT_FALSE(Form1->BitBtn6->isVisible());
-  EXPECT_EQ(Form1->BitBtn1->text(), " Port Open");
-  EXPECT_EQ(Form1->BitBtn8->text(), "Ethernet Close");
+  EXPECT_GT(Form1->Panel1->y(), Form1->PageControl1->y());
 }
 
 TEST_F(LinkDialogs, SerialSetOnTheSimulatorEnablesThePagesAndProbesWithEjectFront) {
@@ -128,23 +141,27 @@ TEST_F(LinkDialogs, EthernetCancelStillRegistersTheReplyHandler) {
   expectRepliesHandled();
 }
 
-TEST_F(LinkDialogs, SerialSetOpensTheChosenPortAtTheChosenBaudRate) {
+TEST_F(LinkDialogs, SerialSetOpensTheChosenPortAtTheBaudRateOfTheChosenItem) {
   mapComToSimulator(5);
-  onModal([](QWidget*) {
-    PortForm->COM->setCurrentIndex(4);
-    PortForm->BAUD->setCurrentIndex(2);
-    PortForm->Button1->click();
-  });
-  Form1->BitBtn1->click();
-  ASSERT_EQ(LinkMode.load(), LINK_SERIAL);
-  EXPECT_TRUE(Form1->PageControl1->isEnabled());
-  const int fd = ::open(simPty.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(fd, 0);
-  termios settings{};
-  ASSERT_EQ(tcgetattr(fd, &settings), 0);
-  ::close(fd);
-  EXPECT_EQ(cfgetospeed(&settings), static_cast<speed_t>(B38400));
-  EXPECT_EQ(cfgetispeed(&settings), static_cast<speed_t>(B38400));
+  const std::pair<const char*, speed_t> rates[] = {{"57600", B57600}, {"19200", B19200}, {"38400", B38400},
+                                                   {"9600", B9600}};
+  for (int index = 0; index < 4; ++index) {
+    onModal([index](QWidget*) {
+      PortForm->COM->setCurrentIndex(4);
+      PortForm->BAUD->setCurrentIndex(index);
+      PortForm->Button1->click();
+    });
+    Form1->BitBtn1->click();
+    EXPECT_EQ(PortForm->BAUD->itemText(index), rates[index].first);
+    ASSERT_EQ(LinkMode.load(), LINK_SERIAL) << rates[index].first;
+    const int fd = ::open(simPty.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios settings{};
+    ASSERT_EQ(tcgetattr(fd, &settings), 0);
+    ::close(fd);
+    EXPECT_EQ(cfgetospeed(&settings), rates[index].second) << rates[index].first;
+    EXPECT_EQ(cfgetispeed(&settings), rates[index].second) << rates[index].first;
+  }
 }
 
 TEST_F(LinkDialogs, ClosingADialogRestoresThePagesStartValues) {
