@@ -121,18 +121,23 @@ TEST_F(SessionTest, Port20AndNegativePortsAreRefused) {
 }
 
 TEST_F(SessionTest, ThirtySessionsAtMost) {
+  PseudoTerminal com2;
+  MapComPort(2, com2.SlavePath());
   std::vector<int32_t> handles;
-  for (int i = 0; i < kSessionLimit; ++i) {
+  handles.push_back(keep(openSerial(0)));
+  ASSERT_GT(handles.back(), 0);
+  while (handles.size() < static_cast<size_t>(kSessionLimit)) {
     handles.push_back(openTcp());
-    ASSERT_GT(handles.back(), 0) << "session " << i;
+    ASSERT_GT(handles.back(), 0) << "session " << handles.size();
   }
   EXPECT_EQ(MagTcpIpOpen("127.0.0.1", listener_.Port(), 0, 5), 0);
   EXPECT_EQ(MagUSBOpen(5), 0);
-  EXPECT_EQ(openSerial(0), 0);
-  EXPECT_EQ(PortMarkHolder(0), 0) << "a refused open gives its mark back";
+  EXPECT_EQ(openSerial(0), MAG_PORT_IN_USE) << "the port is tested before the table";
+  EXPECT_EQ(openSerial(1), 0);
+  EXPECT_EQ(PortMarkHolder(1), 0) << "a refused open gives its mark back";
 
   ASSERT_EQ(MagClose(handles[9]), MRW_OK);
-  const int32_t serial = keep(openSerial(0));
+  const int32_t serial = keep(openSerial(1));
   EXPECT_GT(serial, 0);
   for (size_t i = 0; i < handles.size(); ++i) {
     if (i == 9) continue;
