@@ -113,5 +113,5 @@ void TForm1::Button20Click() {
 
 void TForm1::Button21Click() {
   Memo4->clear();
-  Panel1->setText("Form Clear OK !!");
+  setPanelText("Form Clear OK !!");
 }

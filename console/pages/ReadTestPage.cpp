@@ -210,7 +210,7 @@ void TForm1::Button16Click() {
     ++DoCount;
     for (const ReadTrack& track : passTracks) {
       if (!track.box->isChecked()) continue;
-      Panel1->setText(track.panelText);
+      setPanelText(track.panelText);
       const TrackCommand command = ReadModeCommand(ReadMode);
       const uint8_t data = static_cast<uint8_t>(track.trackChar);
       if (!exchangeTrackCommand(command.commandId, command.commandCode, &data, 1, track.replyMs)) {
@@ -230,14 +230,14 @@ void TForm1::Button16Click() {
 
 void TForm1::Button19Click() {
   for (QPlainTextEdit* memo : {Memo1, Memo2, Memo3, Memo8}) memo->clear();
-  Panel1->setText("Form Clear OK !!");
+  setPanelText("Form Clear OK !!");
   ProcessMessages();
 }
 
 // Stops whichever read or write test is running, after its current pass.
 void TForm1::Button17Click() {
   BreakFlag = 1;
-  Panel1->setText("Command Breaked...");
+  setPanelText("Command Breaked...");
 }
 
 void TForm1::Button22Click() { Button11Click(); }

@@ -232,7 +232,7 @@ void TForm1::Button23Click() {
       if (WriteErrorFlag) {
         track.dataBox->setPlainText(QString::fromLatin1(WriteErrorText.Get().c_str()));
       } else {
-        Panel1->setText(track.successText);
+        setPanelText(track.successText);
       }
       ProcessMessages();
       pauseTest(100);
@@ -251,14 +251,14 @@ void TForm1::Button23Click() {
 
 void TForm1::Button25Click() {
   for (QPlainTextEdit* box : {RichEdit1, RichEdit2, RichEdit3, RichEdit4}) box->clear();
-  Panel1->setText("Form Clear OK !!");
+  setPanelText("Form Clear OK !!");
   ProcessMessages();
 }
 
 // The same request as the read test's "Break".
 void TForm1::Button24Click() {
   BreakFlag = 1;
-  Panel1->setText("Command Breaked...");
+  setPanelText("Command Breaked...");
 }
 
 void TForm1::Button26Click() { Button11Click(); }
