@@ -21,18 +21,33 @@ constexpr int kWriteConstantMs = 100;
 // A read of several bytes ends when the line stays quiet this long.
 constexpr uint32_t kReadIntervalMs = 100;
 
-std::mutex sessionLock;
-std::shared_ptr<SerialSession> openSession;  // guarded by sessionLock
+struct OpenPort {
+  std::mutex lock;
+  std::shared_ptr<SerialSession> session;  // guarded by lock
+};
+
+// Never destroyed: a program may end with the port still open, and its
+// receive thread must not find this gone (nor a running thread be destroyed).
+OpenPort& openPort() {
+  static OpenPort* const port = new OpenPort;
+  return *port;
+}
 
 std::shared_ptr<SerialSession> takeOpenSession() {
-  std::lock_guard<std::mutex> lock(sessionLock);
-  return std::move(openSession);
+  std::lock_guard<std::mutex> lock(openPort().lock);
+  return std::move(openPort().session);
 }
 
 void installOpenSession(std::shared_ptr<SerialSession> session) {
-  std::lock_guard<std::mutex> lock(sessionLock);
-  openSession = std::move(session);
+  std::lock_guard<std::mutex> lock(openPort().lock);
+  openPort().session = std::move(session);
 }
+
+// A program that ends with the port still open closes it on the way out, so
+// that its receive thread is stopped and joined rather than cut off.
+struct CloseAtExit {
+  ~CloseAtExit() { CloseSerialPort(); }
+} closeAtExit;
 
 void wakeWaiters(const SerialSession& session) {
   const uint64_t one = 1;
@@ -47,8 +62,8 @@ SerialSession::~SerialSession() {
 }
 
 std::shared_ptr<SerialSession> CurrentSerialSession() {
-  std::lock_guard<std::mutex> lock(sessionLock);
-  return openSession;
+  std::lock_guard<std::mutex> lock(openPort().lock);
+  return openPort().session;
 }
 
 InputWait WaitForSerialInput(const SerialSession* session, int timeoutMs) {

@@ -37,14 +37,10 @@ class CommandTable : public ::testing::TestWithParam<Row> {
   void SetUp() override { LinkMode.store(LINK_CLOSED); }
 };
 
-TEST_P(CommandTable, RowYieldsItsPrefix) {
+TEST_P(CommandTable, LineIsPrefixThenCrLf) {
   const Row row = GetParam();
   ASSERT_NE(CommandPrefix(row.code), nullptr);
   EXPECT_STREQ(CommandPrefix(row.code), row.prefix);
-}
-
-TEST_P(CommandTable, LineIsPrefixThenCrLf) {
-  const Row row = GetParam();
   EXPECT_EQ(SendCommand(row.code, nullptr, 0), 0) << "link closed";
   EXPECT_EQ(lastSent(), std::string(row.prefix) + "\r\n");
   EXPECT_EQ(LastSendBytes()[LastSendLength()], 0) << "a NUL follows the line";

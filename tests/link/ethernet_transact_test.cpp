@@ -103,13 +103,4 @@ TEST_F(EthernetLink, LostReplyCallsNoCallbackButAFrameStillGivesOne) {
   EXPECT_EQ(recorder::Count(), 0u);
 }
 
-TEST_F(EthernetLink, CodesOutsideTheTableSendNothing) {
-  EXPECT_EQ(send(0x7005), -1);
-  EXPECT_EQ(send(0x1003), -1);
-  EXPECT_EQ(send(CMD_VERSION), 1);
-  ASSERT_TRUE(sim_.WaitForRequests(1, 2000));
-  ASSERT_EQ(sim_.Requests().size(), 1u);
-  EXPECT_EQ(sim_.Requests()[0].line, "990");
-}
-
 }  // namespace

@@ -18,6 +18,9 @@ TEST(SerialPortMissing, OpenFailsButTheLinkStaysSerialAndWritesFail) {
   const uint8_t line[] = {'1', '7', '0', '\r', '\n'};
   EXPECT_EQ(SerialWrite(line, 5), 0);
   EXPECT_EQ(SendCommand(CMD_EJECT_FRONT, nullptr, 0), 0);
+  FramingMode.store(1);
+  const uint8_t payload[] = {'W'};
+  EXPECT_EQ(SendCommand(CMD_RAW_FRAME, payload, 1), 0) << "a frame that was not written is no success";
   EXPECT_EQ(CountThreadsNamed(kReceiveThreadName), 0);
   CloseSerialPort();
 }
@@ -111,6 +114,19 @@ TEST_F(SerialPort, CallbackThatReadsNothingIsCalledOncePerArrival) {
   EXPECT_FALSE(recorder::WaitForCount(2, 300)) << "bytes already seen call no further callback";
   sim_.SendRaw("01Y\n");
   EXPECT_TRUE(recorder::WaitForCount(2, 5000)) << "new input calls it again";
+}
+
+TEST(SerialPortDeathTest, ProgramMayEndWithThePortOpen) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        static readersim::ReaderSim sim;
+        setenv("COM5_DEVICE", sim.StartPty().c_str(), 1);
+        if (!OpenSerialPort(kSimPort, 9600)) std::exit(3);
+        sim.SendRaw("00X\n");
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
