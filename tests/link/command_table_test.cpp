@@ -13,7 +13,7 @@ struct Row {
   const char* prefix;
 };
 
-// The reader's line commands as its manual lists them, written out
+// The reader's line commands and their prefixes, written out
 // independently of the code under test; code 0 (the frame) has no prefix.
 const Row kExpectedRows[] = {
     {0x1000, "000"}, {0x1001, "010"}, {0x1002, "020"}, {0x2000, "04"},

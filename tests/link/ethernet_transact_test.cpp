@@ -42,14 +42,14 @@ class EthernetLink : public ::testing::Test {
 };
 
 TEST_F(EthernetLink, ReplyIsHandledInsideSendCommand) {
-  sim_.SetHandler("990", [](const Request& request) { return TextReply(request, 0, "QMR-5170 V1.23"); });
+  sim_.SetHandler("990", [](const Request& request) { return TextReply(request, 0, "READER V1.23"); });
   EXPECT_EQ(send(CMD_VERSION), 1);
   // No wait: the callback has already run when SendCommand returns.
   ASSERT_EQ(recorder::Count(), 1u);
   const RecordedReply reply = recorder::Replies()[0];
   EXPECT_EQ(reply.thread, std::this_thread::get_id());
   EXPECT_EQ(reply.result, 1);
-  EXPECT_EQ(reply.text, "000QMR-5170 V1.23\n");
+  EXPECT_EQ(reply.text, "000READER V1.23\n");
   EXPECT_EQ(reply.status, 0);
 }
 

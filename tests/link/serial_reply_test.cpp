@@ -15,7 +15,7 @@ using readersim::TextReply;
 using SerialReply = SerialLink;
 
 TEST_F(SerialReply, ReplyInPiecesIsReadWholeByOneCallback) {
-  sim_.SetHandler("990", [](const Request& request) { return TextReply(request, 0, "QMR-5170 V1.23"); });
+  sim_.SetHandler("990", [](const Request& request) { return TextReply(request, 0, "READER V1.23"); });
   readersim::Faults faults;
   faults.splitPieces = 4;
   faults.splitGapMs = 120;
@@ -25,7 +25,7 @@ TEST_F(SerialReply, ReplyInPiecesIsReadWholeByOneCallback) {
   ASSERT_TRUE(recorder::WaitForCount(1, 5000));
   const RecordedReply reply = recorder::Replies()[0];
   EXPECT_EQ(reply.result, 1);
-  EXPECT_EQ(reply.text, "000QMR-5170 V1.23\n");
+  EXPECT_EQ(reply.text, "000READER V1.23\n");
   EXPECT_EQ(reply.status, 0);
   EXPECT_NE(reply.thread, std::this_thread::get_id()) << "serial replies are read on the receive thread";
   EXPECT_FALSE(recorder::WaitForCount(2, 500)) << "pieces already read call no further callback";
