@@ -81,7 +81,8 @@ const char* CommandPrefix(int code);
 // time-out. CMD_NO_OPERATION on serial, and a frame on serial in text
 // framing, then wait up to StartOfAnswerTimeoutMs for the reader to begin
 // answering: 1 it did, -3 it did not (the reply itself still goes to the
-// callback). A frame over Ethernet gives 1 whatever the line receive gave.
+// callback). A frame over Ethernet gives 1 whatever the line receive gave; a
+// frame on a closed link, or whose serial write failed in binary framing, 0.
 // A negative length, or null data, counts as no data. UI thread only.
 int SendCommand(int code, const uint8_t* data, int length);
 // Maps the code to its prefix, builds the line and sends it where LinkMode
@@ -106,8 +107,10 @@ using ReceiveCallbackType = int (*)(int, int);
 // the port cannot be opened or set up.
 bool OpenSerialPort(int port, int baud);
 // Closes the port (if open) and stops its receive thread, waiting for it
-// unless called from the callback on that thread. LinkMode becomes closed.
-// Always true.
+// unless called from the callback on that thread (the callback must never
+// wait for the closing thread; every wait inside ReceiveResponse ends at
+// once when the port closes). LinkMode becomes closed. Always true. A
+// program that ends with the port open closes it on the way out.
 bool CloseSerialPort();
 int SetReceiveCallback(ReceiveCallbackType callback);  // 1
 // Discards unread input and unsent output, then writes: 1 written, 0 failed
