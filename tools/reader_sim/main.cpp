@@ -1,21 +1,26 @@
 // The reader simulator as a program, for trying the console without a reader:
-//   reader_sim [--tcp PORT] [--pty] [--link-com N]
+//   reader_sim [--tcp PORT] [--pty] [--link-com N] [--driver]
 // serves TCP on 127.0.0.1:PORT (3001 unless given) and, with --pty or
 // --link-com, a pseudo-terminal; --link-com N also prints the line that maps
-// COMN to it. Runs until SIGINT or SIGTERM.
+// COMN to it. It plays a card in the reader as the console sees it (tracks in
+// ISO or BIT norm, bit memory, settings), or with --driver as the encoder
+// driver sees it (bit-norm track lines). Runs until SIGINT or SIGTERM.
 #include <pthread.h>
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
+#include "card_lines.h"
+#include "driver_lines.h"
 #include "reader_sim.h"
 
 namespace {
 
 void usage() {
-  std::fprintf(stderr, "usage: reader_sim [--tcp PORT] [--pty] [--link-com N]\n");
+  std::fprintf(stderr, "usage: reader_sim [--tcp PORT] [--pty] [--link-com N] [--driver]\n");
 }
 
 bool parseNumber(const char* text, long low, long high, long& value) {
@@ -30,11 +35,14 @@ int main(int argc, char** argv) {
   long port = 3001;
   long comNumber = 0;
   bool pty = false;
+  bool driverLines = false;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     bool hasValue = i + 1 < argc;
     if (option == "--tcp" && hasValue && parseNumber(argv[i + 1], 1, 65535, port)) {
       ++i;
+    } else if (option == "--driver") {
+      driverLines = true;
     } else if (option == "--pty") {
       pty = true;
     } else if (option == "--link-com" && hasValue && parseNumber(argv[i + 1], 1, 255, comNumber)) {
@@ -55,6 +63,13 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
   readersim::ReaderSim sim;
+  std::unique_ptr<readersim::CardLines> card;
+  std::unique_ptr<readersim::DriverLines> driver;
+  if (driverLines) {
+    driver = std::make_unique<readersim::DriverLines>(sim);
+  } else {
+    card = std::make_unique<readersim::CardLines>(sim);
+  }
   uint16_t tcpPort = sim.StartTcp(static_cast<uint16_t>(port));
   if (tcpPort == 0) {
     std::fprintf(stderr, "reader_sim: cannot listen on 127.0.0.1 port %ld\n", port);
