@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the project twice (plain, and with AddressSanitizer+UBSan) and runs
-# the whole test suite in each build. Extra arguments go to ctest.
+# Builds the project three times (plain, AddressSanitizer+UBSan,
+# ThreadSanitizer) and runs the whole test suite in each build. Extra
+# arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
@@ -16,3 +17,4 @@ run_suite() {
 EXTRA_CTEST_ARGS=("${@}")
 run_suite build
 ASAN_OPTIONS=detect_leaks=1 run_suite build-asan -DBENCH_SANITIZE_ADDRESS=ON
+TSAN_OPTIONS=halt_on_error=1 run_suite build-tsan -DBENCH_SANITIZE_THREAD=ON
