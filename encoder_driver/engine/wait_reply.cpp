@@ -70,21 +70,21 @@ void WaitReply(SessionRecord* session, CoderRecord* record, int track) {
     if (count == 0) continue;
     filled += count;
 
-    if (!replyComplete(buffer, filled)) {
-      if (filled >= kLineBufferSize) {
-        // A full buffer and still no reply end: what came is not a reply.
-        session->lastResult = MRW_RECEIVEERROR;
+    // Replies to other lines are dropped one line at a time; what is left may
+    // already hold the awaited reply, which must not wait for further bytes.
+    while (filled > 0 && replyComplete(buffer, filled)) {
+      const int status = (buffer[0] - '0') * 10 + (buffer[1] - '0');
+      const int echo = buffer[2] - '0';
+      if (echo == track) {
+        mrw_state_machine(session, status, record, track);
         return;
       }
-      continue;
+      filled = dropFirstLine(buffer, filled);
     }
-
-    const int status = (buffer[0] - '0') * 10 + (buffer[1] - '0');
-    const int echo = buffer[2] - '0';
-    if (echo == track) {
-      mrw_state_machine(session, status, record, track);
+    if (filled >= kLineBufferSize) {
+      // A full buffer and still no reply end: what came is not a reply.
+      session->lastResult = MRW_RECEIVEERROR;
       return;
     }
-    filled = dropFirstLine(buffer, filled);
   }
 }

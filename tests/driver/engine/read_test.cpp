@@ -138,4 +138,16 @@ TEST_F(ReadRepliesTest, ReplyWithAnotherEchoIsDroppedUntilTheDeadline) {
   EXPECT_EQ(h.LinesAfter(3), (Lines{"080B", "222"}));
 }
 
+TEST_F(ReadRepliesTest, ReplyBehindAnotherEchoInTheSameReadIsTaken) {
+  const std::string bits = DriverHarness::IsoBits(2, "4242");
+  h.sim.SetHandler("222", [bits](const readersim::Request&) {
+    return readersim::RawReply("001LATE\r\n" "002" + bits + "\r\n");
+  });
+  CoderRecord record = EmptyRecord();
+  record.len2 = 1;
+  EXPECT_EQ(MagCoder(h.Handle(), READ_CARD, &record), 0);
+  EXPECT_EQ(TrackText(record, 2), "4242");
+  EXPECT_EQ(h.Lines(), (Lines{"080B", "222"}));
+}
+
 }  // namespace

@@ -2,7 +2,9 @@
 // and the validation that comes before ISO writes.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <future>
 
 #include "driver_harness.h"
 #include "raw_bits.h"
@@ -149,6 +151,46 @@ TEST_F(WriteValidationTest, TimeOutOnTrack1EndsTheWriting) {
   EXPECT_EQ(LastResultOf(result), MRW_TIMEOUT);
   h.LinesOnceReceived(3);
   EXPECT_EQ(prefixesAfter(h, 0), (Lines{"080", "211", "000"}));
+}
+
+// Writes `record` with the reader silent on `silentLine`, aborts once that
+// line has arrived, and returns the call's result.
+int32_t writeAbortedAt(DriverHarness& h, CoderRecord& record, const std::string& silentLine) {
+  DriverLineFault silent;
+  silent.silent = true;
+  h.lines.SetFault(silentLine, silent);
+  const size_t before = h.Lines().size();
+  std::future<int32_t> call = std::async(std::launch::async, [&] {
+    return MagCoder(h.Handle(), WRITE_CARD, &record);
+  });
+  h.sim.WaitForRequests(before + 1, 10000);
+  MagAbort(h.Handle());
+  if (call.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "the write did not end after the abort";
+  }
+  return call.get();
+}
+
+TEST_F(WriteValidationTest, AbortDuringTrack2KeepsRefusedLengthsAtZero) {
+  ASSERT_NE(h.Open(60), 0);
+  CoderRecord init = EmptyRecord();
+  ASSERT_EQ(MagCoder(h.Handle(), INIT_LINK, &init), 0);
+
+  CoderRecord record = EmptyRecord();
+  SetTrackText(record, 1, "lower");  // refused: not in track 1's set
+  SetTrackText(record, 2, "123");
+  EXPECT_EQ(ResultCode(writeAbortedAt(h, record, "192")), MRW_ABORTED);
+  EXPECT_EQ(record.len1, 0);
+  EXPECT_EQ(record.len2, 3);
+
+  // An abort during track 1 ends the writing like a time-out: the lengths
+  // are put back.
+  record = EmptyRecord();
+  SetTrackText(record, 1, "NAME");
+  SetTrackText(record, 2, "1A");
+  EXPECT_EQ(ResultCode(writeAbortedAt(h, record, "191")), MRW_ABORTED);
+  EXPECT_EQ(record.len1, 4);
+  EXPECT_EQ(record.len2, 2);
 }
 
 }  // namespace
