@@ -215,7 +215,7 @@ void TForm1::Button16Click() {
       const uint8_t data = static_cast<uint8_t>(track.trackChar);
       if (!exchangeTrackCommand(command.commandId, command.commandCode, &data, 1, track.replyMs)) {
         ++*track.errors;
-        track.memo->setPlainText(kNoReplyText);
+        setMemoText(track.memo, kNoReplyText);  // after the reply handler's queued texts
       }
       formatRate(track.rateText, kRateTextSize, *track.errors, DoCount);
       track.countLabel->setText(QString::number(*track.errors));

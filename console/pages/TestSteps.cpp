@@ -23,16 +23,25 @@ uint32_t slice(uint32_t left) {
   return std::min<uint32_t>(left, static_cast<uint32_t>(platform::kWaitSliceMs));
 }
 
-// ResponseFlag is raised before ResponseEvent is signalled, so a signalled
-// event with the flag still clear means the reply was handled without it.
+// Only a reply that raises ResponseFlag ends the wait. A reply handled without
+// it (a stray line, a read naming no track, a missing reply) leaves the wait
+// going, so the command's own reply is still taken for this step and not for
+// the next one. Such a reply leaves the event signalled, so from then on the
+// flag is looked at every slice instead.
 bool waitForResponseFlag(uint32_t boundMs) {
+  // Over Ethernet the reply was read and handled inside SendCommand: no other
+  // can come.
+  if (LinkMode == LINK_ETHERNET) return ResponseFlag != 0;
   const uint32_t start = platform::TickCount();
   for (;;) {
     if (ResponseFlag) return true;
-    if (ResponseEvent.IsSignalled()) return ResponseFlag != 0;
     const uint32_t left = platform::TicksLeft(start, boundMs);
     if (left == 0) return false;
-    ResponseEvent.Wait(slice(left));
+    if (ResponseEvent.IsSignalled()) {
+      platform::SleepMs(slice(left));
+    } else {
+      ResponseEvent.Wait(slice(left));
+    }
     handleNonInputEvents();
   }
 }

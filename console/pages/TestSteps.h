@@ -23,10 +23,11 @@ extern const char kNoReplyText[];
 // One track command of a test: ResponseFlag := 0, a fresh ResponseEvent,
 // CommandId := `commandId`, SendCommand; then waits for ResponseFlag and,
 // once it is set, for ResponseEvent, each for at most `boundMs`; closes the
-// event. True when the reply raised ResponseFlag. False when no reply came:
-// the send failed, the link is closed, a reply was handled without raising
-// the flag (a read echoing no track, a missing or abandoned reply), or
-// `boundMs` passed.
+// event. True when the reply raised ResponseFlag. False when the send failed,
+// the link is closed, or no reply raised the flag: over serial within
+// `boundMs` (replies handled without the flag, such as a read echoing no
+// track or a stray line, do not end the wait), over Ethernet in the one reply
+// SendCommand read.
 bool exchangeTrackCommand(int commandId, int commandCode, const uint8_t* data, int length,
                           uint32_t boundMs);
 

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -148,13 +149,20 @@ TEST_P(CardControlPage, TrackSettingWithNoTrackCheckedSendsNothing) {
   EXPECT_FALSE(sim.WaitForRequests(1, 300));
 }
 
-TEST_P(CardControlPage, NothingIsSentOnceThePortIsClosed) {
+TEST_P(CardControlPage, NothingIsSentOrShownOnceThePortIsClosed) {
   Form1->BitBtn2->click();  // " Port Close": the link is closed either way
   ASSERT_EQ(LinkMode, LINK_CLOSED);
   sim.ClearRequests();
+  settle();
+  const QString panel = panelText();
+  Form1->Memo4->setPlainText("bits");
   Form1->Button3->click();
   Form1->Button7->click();
+  Form1->Button20->click();  // bit memory "Send"
   EXPECT_FALSE(sim.WaitForRequests(1, 300));
+  settle();
+  EXPECT_EQ(panelText(), panel);
+  EXPECT_EQ(memoText("Memo4"), "bits");
 }
 
 TEST_P(CardControlPage, AnEmptySettingEditSendsNoByteInItsPlace) {

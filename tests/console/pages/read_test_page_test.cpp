@@ -194,6 +194,89 @@ TEST_F(PagesTest, TimeLoxWaitsTwiceAsLongForItsReplyAsTrackThree) {
   EXPECT_EQ(Form1->Label52->text(), "0.00 %");
 }
 
+// Each of the six read-mode buttons picks its command and CommandId.
+TEST_F(PagesTest, EveryReadModeSendsItsOwnCommand) {
+  openLink(Link::Ethernet);
+  speedUpClock(10);
+  Form1->CheckBox2->setChecked(false);
+  Form1->CheckBox3->setChecked(false);
+  const struct {
+    QRadioButton* mode;
+    const char* line;
+    int commandId;
+  } cases[] = {
+      {Form1->RadioButton5, "261", 26}, {Form1->RadioButton6, "281", 28},
+      {Form1->RadioButton7, "181", 18}, {Form1->RadioButton8, "221", 22},
+      {Form1->RadioButton9, "241", 24}, {Form1->RadioButton4, "201", 20},
+  };
+  for (const auto& c : cases) {
+    c.mode->click();
+    Form1->Button16->click();
+    settle();
+    EXPECT_EQ(takeLines(), Lines{c.line});
+    EXPECT_EQ(CommandId, c.commandId) << c.line;
+    EXPECT_EQ(Form1->Label9->text(), "0") << c.line;
+  }
+}
+
+// 100 ms after tracks 1 and 2, 1000 ms after track 3 (the clock runs twice as
+// fast as real time here).
+TEST_F(PagesTest, ReadTestPausesLongerAfterTrackThree) {
+  openLink(Link::Ethernet);
+  constexpr int kFactor = 2;
+  speedUpClock(kFactor);
+  answerSlowly({"201", "202", "203"}, 0);
+  Form1->Edit3->setText("2");
+  Form1->Button16->click();
+  EXPECT_EQ(takeLines().size(), 6u);
+  const std::vector<long> gaps = arrivalGapsMs();
+  ASSERT_EQ(gaps.size(), 5u);
+  EXPECT_GE(gaps[0] * kFactor, 100);   // track 1 -> track 2
+  EXPECT_GE(gaps[1] * kFactor, 100);   // track 2 -> track 3
+  EXPECT_GE(gaps[2] * kFactor, 1000);  // track 3 -> next pass's track 1
+  EXPECT_LT(gaps[3] * kFactor, 1000);
+}
+
+// Over serial a line that is no reply to the pending read (here a reply that
+// names no track, just before each read's own) neither ends nor fails the
+// read: the read's own reply still counts for its track and nothing else.
+TEST_F(PagesTest, ReadTestWaitsPastAStrayLineForItsOwnReply) {
+  openLink(Link::Serial);
+  speedUpClock(10);
+  readersim::Faults stray;
+  stray.garbageBefore = "005\n";  // before every reply, which comes on
+  stray.splitPieces = 2;           // only after the stray line is handled
+  stray.splitGapMs = 50;
+  sim.SetFaults(stray);
+  Form1->Button16->click();
+  settle();
+  EXPECT_EQ(takeLines(), (Lines{"201", "202", "203"}));
+  EXPECT_EQ(memo("Memo1"), "001CARD BENCH TRACK ONE 0123456789");
+  EXPECT_EQ(memo("Memo2"), "0021234567890123456=2512");
+  EXPECT_EQ(memo("Memo3"), "0030123456789=0123456789");
+  for (const QLabel* count : {Form1->Label9, Form1->Label10, Form1->Label11}) {
+    EXPECT_EQ(count->text(), "0") << count->objectName().toStdString();
+  }
+}
+
+// Over Ethernet the one line SendCommand reads is the reply: when it names no
+// track the read is failed at once, without waiting out the reply time-out.
+TEST_F(PagesTest, ReadTestFailsAnEthernetReplyNamingNoTrackAtOnce) {
+  openLink(Link::Ethernet);
+  sim.SetHandler("201", [](const readersim::Request& request) {
+    readersim::Reply reply = readersim::TextReply(request, 0, "X");
+    reply.echo = '5';
+    return reply;
+  });
+  Form1->CheckBox2->setChecked(false);
+  Form1->CheckBox3->setChecked(false);
+  const uint32_t startTicks = platform::TickCount();
+  Form1->Button16->click();
+  EXPECT_LT(platform::TickCount() - startTicks, 4000u);
+  EXPECT_EQ(memo("Memo1"), "No reply from the reader !!");
+  EXPECT_EQ(Form1->Label9->text(), "1");
+}
+
 TEST_F(PagesTest, ReadTestCountThatIsNoNumberIsReportedAndStartsNothing) {
   openLink(Link::Serial);
   ErrorCount1 = 5;

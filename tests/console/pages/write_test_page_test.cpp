@@ -164,6 +164,64 @@ TEST_F(PagesTest, WriteTextLongerThanTheBufferIsCutToIt) {
   EXPECT_EQ(Form1->RichEdit1->toPlainText(), "Amount of data > 1024  ");
 }
 
+// Each of the five write-mode buttons picks its command and CommandId.
+TEST_F(PagesTest, EveryWriteModeSendsItsOwnCommand) {
+  openLink(Link::Ethernet);
+  speedUpClock(10);
+  Form1->CheckBox5->setChecked(false);
+  Form1->CheckBox6->setChecked(false);
+  Form1->RichEdit1->setPlainText("AB");
+  const struct {
+    QRadioButton* mode;
+    const char* line;
+    int commandId;
+  } cases[] = {
+      {Form1->RadioButton11, "271AB", 27}, {Form1->RadioButton12, "191AB", 19},
+      {Form1->RadioButton13, "231AB", 23}, {Form1->RadioButton14, "251AB", 25},
+      {Form1->RadioButton10, "211AB", 21},
+  };
+  for (const auto& c : cases) {
+    c.mode->click();
+    Form1->Button23->click();
+    settle();
+    EXPECT_EQ(takeLines(), Lines{c.line});
+    EXPECT_EQ(CommandId, c.commandId) << c.line;
+    EXPECT_EQ(panelText(), "Track #1 Write OK!!") << c.line;
+  }
+}
+
+TEST_F(PagesTest, WriteTestCountOfZeroOrLessRunsOnePass) {
+  openLink(Link::Ethernet);
+  speedUpClock(10);
+  Form1->CheckBox5->setChecked(false);
+  Form1->CheckBox6->setChecked(false);
+  for (const char* count : {"0", "-3"}) {
+    Form1->Edit6->setText(count);
+    Form1->Button23->click();
+    settle();
+    EXPECT_EQ(takeLines(), Lines{"211"}) << count;
+    EXPECT_EQ(Form1->Edit5->text(), "1") << count;
+  }
+}
+
+// Unlike a TimeLox read, a TimeLox write waits 5000 ms for its reply: one
+// 7500 ms late is missed.
+TEST_F(PagesTest, TimeLoxWriteWaitsAsLongAsTheOtherTracks) {
+  openLink(Link::Serial);
+  speedUpClock(10);
+  readersim::Faults late;
+  late.delayMs = 7500 / 10;
+  sim.SetFaults(late);
+  Form1->CheckBox11->setChecked(true);
+  Form1->RichEdit4->setPlainText("0123");
+  Form1->Button23->click();
+  EXPECT_EQ(takeLines(), Lines{"2140123"});
+  EXPECT_EQ(Form1->Label55->text(), "1");
+  EXPECT_EQ(Form1->RichEdit4->toPlainText(), "No reply from the reader !!");
+  // the late reply still comes; let it be handled before the link closes
+  EXPECT_TRUE(waitFor([] { return ResponseFlag != 0; })) << "the late reply never came";
+}
+
 TEST_F(PagesTest, WriteTestCountThatIsNoNumberIsReportedAndStartsNothing) {
   openLink(Link::Ethernet);
   Form1->Edit6->setText("");
