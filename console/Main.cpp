@@ -138,6 +138,7 @@ void TForm1::FormActivate() {
   CheckBox8->setChecked(true);
   CheckBox9->setChecked(true);
   RadioButton4->setChecked(true);
+  RadioButton4Click();  // the read mode follows the button checked, as a click would
   PageControl1->setCurrentIndex(0);
   rgAtmelClick();
 }

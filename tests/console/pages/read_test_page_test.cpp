@@ -277,6 +277,21 @@ TEST_F(PagesTest, ReadTestFailsAnEthernetReplyNamingNoTrackAtOnce) {
   EXPECT_EQ(Form1->Label9->text(), "1");
 }
 
+// The window's activation (after any dialog over it closed) checks the first
+// read-mode button; the reads then use that mode, as the page shows.
+TEST_F(PagesTest, ReadModeFollowsTheButtonTheActivationChecks) {
+  openLink(Link::Ethernet);
+  speedUpClock(10);
+  Form1->CheckBox2->setChecked(false);
+  Form1->CheckBox3->setChecked(false);
+  Form1->RadioButton7->click();
+  Form1->FormActivate();
+  ASSERT_TRUE(Form1->RadioButton4->isChecked());
+  Form1->Button16->click();
+  settle();
+  EXPECT_EQ(takeLines(), Lines{"201"});
+}
+
 TEST_F(PagesTest, ReadTestCountThatIsNoNumberIsReportedAndStartsNothing) {
   openLink(Link::Serial);
   ErrorCount1 = 5;
