@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "EventHandlers.h"
+#include "DialogButtons.h"
 #include "Main.h"
 #include "ZUV_ETHERNET.h"
 #include "link/link.h"
@@ -44,16 +44,10 @@ TEthernet::TEthernet(QWidget* parent) : QDialog(parent) {
   grid->addWidget(new QLabel("Port Number :", this), 1, 0);
   grid->addWidget(RichEdit2, 1, 1);
 
-  Button1 = new QPushButton("SET", this);
-  Button1->setObjectName("Button1");
-  Button1->setAutoDefault(false);
-  Button2 = new QPushButton("Cancel", this);
-  Button2->setObjectName("Button2");
-  Button2->setAutoDefault(false);
-  grid->addWidget(Button1, 2, 0);
-  grid->addWidget(Button2, 2, 1);
-  bindClick(Button1, [this] { Button1Click(); });
-  bindClick(Button2, [this] { Button2Click(); });
+  const DialogButtons buttons =
+      addSetCancelRow(this, grid, 2, [this] { Button1Click(); }, [this] { Button2Click(); });
+  Button1 = buttons.set;
+  Button2 = buttons.cancel;
   setMinimumWidth(QFontMetrics(font()).horizontalAdvance("Port Number :  255.255.255.255") + 60);
 }
 

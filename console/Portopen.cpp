@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "EventHandlers.h"
+#include "DialogButtons.h"
 #include "Main.h"
 #include "MainState.h"
 #include "MessageDialogs.h"
@@ -50,16 +50,10 @@ TPortForm::TPortForm(QWidget* parent) : QDialog(parent) {
   grid->addWidget(new QLabel("StopBit :", this), 4, 0);
   grid->addWidget(new QLabel("1 Bits", this), 4, 1);
 
-  Button1 = new QPushButton("SET", this);
-  Button1->setObjectName("Button1");
-  Button1->setAutoDefault(false);
-  Button2 = new QPushButton("Cancel", this);
-  Button2->setObjectName("Button2");
-  Button2->setAutoDefault(false);
-  grid->addWidget(Button1, 5, 0);
-  grid->addWidget(Button2, 5, 1);
-  bindClick(Button1, [this] { Button1Click(); });
-  bindClick(Button2, [this] { Button2Click(); });
+  const DialogButtons buttons =
+      addSetCancelRow(this, grid, 5, [this] { Button1Click(); }, [this] { Button2Click(); });
+  Button1 = buttons.set;
+  Button2 = buttons.cancel;
 }
 
 TPortForm::~TPortForm() { forgetForm(this); }
