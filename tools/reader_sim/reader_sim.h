@@ -103,7 +103,8 @@ class ReaderSim {
   // Replaces (or adds) the handling of lines that start with `prefix`;
   // the longest matching prefix wins. Handlers run on the serving thread,
   // one at a time, without any lock of the simulator held: they may call
-  // every member except Stop (and ~ReaderSim).
+  // every member except Stop, SendRaw (it waits for the serving thread) and
+  // ~ReaderSim; a handler answers through the Reply it returns.
   using Handler = std::function<Reply(const Request&)>;
   void SetHandler(const std::string& prefix, Handler handler);
   // Handling of good binary frames (default: a reply frame carrying 'A').
