@@ -106,6 +106,9 @@ TEST_F(WriteValidationTest, LetterOnTrack2SkipsItAndWritesTrack1Alone) {
   EXPECT_EQ(ResultCode(result), MRW_SOMEFAILED);
   EXPECT_EQ(h.Lines(), (Lines{"080B", "191" + DriverHarness::IsoBits(1, "NAME")}));
   EXPECT_EQ(record.len2, 4);
+  // A link initialisation of its own leaves the errors for the host to read.
+  CoderRecord init = EmptyRecord();
+  ASSERT_EQ(MagCoder(h.Handle(), INIT_LINK, &init), 0);
   const int32_t lastError = MagGetLastError(h.Handle());
   EXPECT_EQ(TrackErrorByte(lastError, 2), MRW_BADCHAR);
   EXPECT_EQ(TrackErrorByte(lastError, 1), 0);
