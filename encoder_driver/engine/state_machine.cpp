@@ -142,9 +142,28 @@ int replyState(SessionRecord* session, int event, CoderRecord* record, int track
   }
 }
 
+// A reader status equal to one of the machine's own events (27 write, 28
+// read) starts that action again from inside the wait for the reply. A reader
+// that kept answering so would nest without end, so nesting deeper than any
+// real exchange needs is refused as an unexpected event.
+constexpr int kMaxNesting = 4;
+thread_local int nesting = 0;
+
+struct NestingLevel {
+  NestingLevel() { ++nesting; }
+  ~NestingLevel() { --nesting; }
+  NestingLevel(const NestingLevel&) = delete;
+  NestingLevel& operator=(const NestingLevel&) = delete;
+};
+
 }  // namespace
 
 int mrw_state_machine(SessionRecord* session, int event, CoderRecord* record, int track) {
+  NestingLevel level;
+  if (nesting > kMaxNesting) {
+    session->lastResult = MRW_UNEXPECTED;
+    return MRW_UNEXPECTED;
+  }
   int result;
   switch (session->mrw_state) {
     case MRW_STATE_INIT:

@@ -81,6 +81,23 @@ TEST_F(TcpFaultTest, Status29IsHandledAsATimeOut) {
   EXPECT_EQ(h.LinesOnceReceived(3), (Lines{"080B", "221", "000"}));
 }
 
+TEST_F(TcpFaultTest, AReaderAnsweringWithTheMachinesOwnEventsCannotNestItForever) {
+  // Statuses 27 and 28 are also the write and read events: each such reply
+  // starts that action again from inside the wait.
+  DriverLineFault status28;
+  status28.status = 28;
+  for (const char* line : {"080", "181", "221", "000"}) h.lines.SetFault(line, status28);
+  ASSERT_NE(h.Open(2), 0);
+  CoderRecord record = askTracks({1});
+  std::future<int32_t> call = std::async(std::launch::async, [&] {
+    return MagCoder(h.Handle(), READ_CARD, &record);
+  });
+  ASSERT_EQ(call.wait_for(std::chrono::seconds(60)), std::future_status::ready)
+      << "the call nests without end";
+  EXPECT_NE(ResultCode(call.get()), MRW_OK);
+  EXPECT_EQ(record.len1, 1);  // nothing delivered
+}
+
 TEST_F(TcpFaultTest, DroppedConnectionDoesNotCountAsRead) {
   h.LayIsoTrack(1, "A");
   ASSERT_NE(h.Open(), 0);
