@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 tcp_port=3001
 com_number=1
 
+bash tools/install_deps.sh
 cmake -S . -B build -G Ninja
 cmake --build build
 

@@ -39,6 +39,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     bool hasValue = i + 1 < argc;
+    if (option == "--help") {
+      usage();
+      return 0;
+    }
     if (option == "--tcp" && hasValue && parseNumber(argv[i + 1], 1, 65535, port)) {
       ++i;
     } else if (option == "--driver") {
