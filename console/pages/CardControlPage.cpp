@@ -29,6 +29,20 @@ QPushButton* commandButton(QWidget* parent, const char* name, const char* captio
   return button;
 }
 
+// A setting's input box, taking at most `maxLength` characters.
+QLineEdit* settingEdit(QWidget* parent, const char* name, const char* text, int maxLength) {
+  auto* edit = new QLineEdit(text, parent);
+  edit->setObjectName(name);
+  edit->setMaxLength(maxLength);
+  return edit;
+}
+
+// Lays `widgets` out on `row` of `grid`, one a column from the first.
+void addRow(QGridLayout* grid, int row, std::initializer_list<QWidget*> widgets) {
+  int column = 0;
+  for (QWidget* widget : widgets) grid->addWidget(widget, row, column++);
+}
+
 void sendCommand(int commandId, int code, const char* data = nullptr, int length = 0) {
   CommandId = commandId;
   SendCommand(code, reinterpret_cast<const uint8_t*>(data), length);
@@ -77,15 +91,11 @@ void TForm1::buildCardControlPage(QWidget* page) {
   RadioButton2->setObjectName("RadioButton2");
   RadioButton3 = new QRadioButton("Track #3", GroupBox1);
   RadioButton3->setObjectName("RadioButton3");
-  settings->addWidget(RadioButton1, 0, 0);
-  settings->addWidget(RadioButton2, 0, 1);
-  settings->addWidget(RadioButton3, 0, 2);
+  addRow(settings, 0, {RadioButton1, RadioButton2, RadioButton3});
   Button4 = commandButton(GroupBox1, "Button4", "Start Sentinel");
   Button5 = commandButton(GroupBox1, "Button5", "End  Sentinel");
   Button6 = commandButton(GroupBox1, "Button6", "Parity Bit");
-  settings->addWidget(Button4, 1, 0);
-  settings->addWidget(Button5, 1, 1);
-  settings->addWidget(Button6, 1, 2);
+  addRow(settings, 1, {Button4, Button5, Button6});
 
   ComboBox1 = new QComboBox(GroupBox1);
   ComboBox1->setObjectName("ComboBox1");
@@ -94,28 +104,19 @@ void TForm1::buildCardControlPage(QWidget* page) {
   settings->addWidget(ComboBox1, 2, 0);
   settings->addWidget(Button7, 2, 2);
 
-  Edit1 = new QLineEdit("1", GroupBox1);
-  Edit1->setObjectName("Edit1");
-  Edit1->setMaxLength(1);
+  Edit1 = settingEdit(GroupBox1, "Edit1", "1", 1);
   auto* timesLabel = new QLabel("Times ( Input range : 1 ~ 9 )", GroupBox1);
   Button8 = commandButton(GroupBox1, "Button8", "Repeat Count");
-  settings->addWidget(Edit1, 3, 0);
-  settings->addWidget(timesLabel, 3, 1);
-  settings->addWidget(Button8, 3, 2);
+  addRow(settings, 3, {Edit1, timesLabel, Button8});
 
-  Edit2 = new QLineEdit("00", GroupBox1);
-  Edit2->setObjectName("Edit2");
-  Edit2->setMaxLength(2);
+  Edit2 = settingEdit(GroupBox1, "Edit2", "00", 2);
   auto* secondsLabel = new QLabel("Sec ( Input range : 00 ~ 99 )", GroupBox1);
   Button15 = commandButton(GroupBox1, "Button15", "Wait Time Set");
-  settings->addWidget(Edit2, 4, 0);
-  settings->addWidget(secondsLabel, 4, 1);
-  settings->addWidget(Button15, 4, 2);
+  addRow(settings, 4, {Edit2, secondsLabel, Button15});
 
   Button40 = commandButton(GroupBox1, "Button40", "LO_CO");
   Button43 = commandButton(GroupBox1, "Button43", "HI_CO");
-  settings->addWidget(Button40, 5, 0);
-  settings->addWidget(Button43, 5, 1);
+  addRow(settings, 5, {Button40, Button43});
   column->addWidget(GroupBox1);
 
   for (QWidget* hidden : std::initializer_list<QWidget*>{

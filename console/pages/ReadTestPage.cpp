@@ -13,42 +13,16 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include <cstring>
 
 #include "EventHandlers.h"
 #include "GuiThread.h"
 #include "Main.h"
 #include "MainState.h"
-#include "StrToInt.h"
 #include "pages/PageState.h"
 #include "pages/TestSteps.h"
+#include "pages/TrackTestLayout.h"
 
 namespace {
-
-QPlainTextEdit* trackMemo(QWidget* page, QGroupBox** group, const char* groupName,
-                          const char* caption, const char* memoName) {
-  *group = new QGroupBox(caption, page);
-  (*group)->setObjectName(groupName);
-  auto* frame = new QVBoxLayout(*group);
-  auto* memo = new QPlainTextEdit(*group);
-  memo->setObjectName(memoName);
-  memo->setReadOnly(true);
-  frame->addWidget(memo);
-  return memo;
-}
-
-QLabel* namedLabel(QWidget* parent, const char* name, const char* caption) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  return label;
-}
-
-QCheckBox* trackBox(QWidget* parent, const char* name, const char* caption, bool checked) {
-  auto* box = new QCheckBox(caption, parent);
-  box->setObjectName(name);
-  box->setChecked(checked);
-  return box;
-}
 
 // One track of a pass, in the order the passes visit them.
 struct ReadTrack {
@@ -69,30 +43,14 @@ struct ReadTrack {
 void TForm1::buildReadTestPage(QWidget* page) {
   auto* grid = new QGridLayout(page);
 
-  auto* counts = new QGridLayout;
-  Label18 = namedLabel(page, "Label18", "Set Count :");
-  Edit3 = new QLineEdit("1", page);
-  Edit3->setObjectName("Edit3");
-  Edit3->setMaxLength(4);
-  Label19 = namedLabel(page, "Label19", "Do Count :");
-  Edit4 = new QLineEdit("0", page);
-  Edit4->setObjectName("Edit4");
-  Edit4->setMaxLength(4);
-  Edit4->setReadOnly(true);
-  counts->addWidget(Label18, 0, 0);
-  counts->addWidget(Edit3, 0, 1);
-  counts->addWidget(Label19, 1, 0);
-  counts->addWidget(Edit4, 1, 1);
-  grid->addLayout(counts, 0, 0);
-
-  GroupBox6 = new QGroupBox("[ Track Select ]", page);
-  GroupBox6->setObjectName("GroupBox6");
-  auto* tracks = new QVBoxLayout(GroupBox6);
-  CheckBox1 = trackBox(GroupBox6, "CheckBox1", "Track #1", true);
-  CheckBox2 = trackBox(GroupBox6, "CheckBox2", "Track #2", true);
-  CheckBox3 = trackBox(GroupBox6, "CheckBox3", "Track #3", true);
-  CheckBox10 = trackBox(GroupBox6, "CheckBox10", "TimeLox", false);
-  for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox10}) tracks->addWidget(box);
+  grid->addLayout(countFields(page, {&Label18, "Label18"}, {&Edit3, "Edit3"}, {&Label19, "Label19"},
+                              {&Edit4, "Edit4"}),
+                  0, 0);
+  GroupBox6 = trackSelectGroup(page, "GroupBox6",
+                               {{&CheckBox1, "CheckBox1"},
+                                {&CheckBox2, "CheckBox2"},
+                                {&CheckBox3, "CheckBox3"},
+                                {&CheckBox10, "CheckBox10"}});
   grid->addWidget(GroupBox6, 1, 0);
 
   // The read-mode buttons are children of the page itself, laid over the
@@ -118,23 +76,11 @@ void TForm1::buildReadTestPage(QWidget* page) {
   RadioButton4->setChecked(true);
   grid->addLayout(modes, 2, 0);
 
-  GroupBox7 = new QGroupBox("[ Error Status ]", page);
-  GroupBox7->setObjectName("GroupBox7");
-  auto* status = new QGridLayout(GroupBox7);
-  status->addWidget(new QLabel("* Count / Rate", GroupBox7), 0, 0, 1, 4);
-  const char* const rowCaptions[4] = {"Track #1 :", "Track #2 :", "Track #3 :", "TimeLox :"};
-  QLabel** countLabels[4] = {&Label9, &Label10, &Label11, &Label51};
-  QLabel** rateLabels[4] = {&Label15, &Label16, &Label17, &Label52};
-  const char* const countNames[4] = {"Label9", "Label10", "Label11", "Label51"};
-  const char* const rateNames[4] = {"Label15", "Label16", "Label17", "Label52"};
-  for (int row = 0; row < 4; ++row) {
-    *countLabels[row] = namedLabel(GroupBox7, countNames[row], "0");
-    *rateLabels[row] = namedLabel(GroupBox7, rateNames[row], "0.00 %");
-    status->addWidget(new QLabel(rowCaptions[row], GroupBox7), row + 1, 0);
-    status->addWidget(*countLabels[row], row + 1, 1);
-    status->addWidget(new QLabel("/", GroupBox7), row + 1, 2);
-    status->addWidget(*rateLabels[row], row + 1, 3);
-  }
+  QLabel* statusHeading = nullptr;
+  GroupBox7 = errorStatusGroup(
+      page, "GroupBox7", &statusHeading,
+      {{&Label9, "Label9"}, {&Label10, "Label10"}, {&Label11, "Label11"}, {&Label51, "Label51"}},
+      {{&Label15, "Label15"}, {&Label16, "Label16"}, {&Label17, "Label17"}, {&Label52, "Label52"}});
   grid->addWidget(GroupBox7, 3, 0);
 
   auto* buttons = new QHBoxLayout;
@@ -149,13 +95,16 @@ void TForm1::buildReadTestPage(QWidget* page) {
   for (QPushButton* button : {Button16, Button17, Button19, Button22}) buttons->addWidget(button);
   grid->addLayout(buttons, 4, 0, 1, 2);
 
-  Memo1 = trackMemo(page, &GroupBox2, "GroupBox2", "[  T r a c k  # 1  ]", "Memo1");
-  Memo2 = trackMemo(page, &GroupBox3, "GroupBox3", "[  T r a c k  # 2  ]", "Memo2");
-  Memo3 = trackMemo(page, &GroupBox4, "GroupBox4", "[  T r a c k  # 3  ]", "Memo3");
-  Memo8 = trackMemo(page, &GroupBox23, "GroupBox23", "[  T r a c k  # 3 TimeLox  ]", "Memo8");
-  auto* memos = new QVBoxLayout;
-  for (QGroupBox* group : {GroupBox2, GroupBox3, GroupBox4, GroupBox23}) memos->addWidget(group);
-  grid->addLayout(memos, 0, 1, 4, 1);
+  grid->addLayout(
+      trackTextColumn(page, {{{&GroupBox2, "GroupBox2"}, "[  T r a c k  # 1  ]", {&Memo1, "Memo1"}},
+                             {{&GroupBox3, "GroupBox3"}, "[  T r a c k  # 2  ]", {&Memo2, "Memo2"}},
+                             {{&GroupBox4, "GroupBox4"}, "[  T r a c k  # 3  ]", {&Memo3, "Memo3"}},
+                             {{&GroupBox23, "GroupBox23"},
+                              "[  T r a c k  # 3 TimeLox  ]",
+                              {&Memo8, "Memo8"}}}),
+      0, 1, 4, 1);
+  // Only the replies fill the memos.
+  for (QPlainTextEdit* memo : {Memo1, Memo2, Memo3, Memo8}) memo->setReadOnly(true);
   grid->setColumnStretch(1, 1);
 
   bindClick(Button16, [this] { Button16Click(); });
@@ -178,23 +127,10 @@ void TForm1::RadioButton8Click() { ReadMode = 5; }
 void TForm1::RadioButton9Click() { ReadMode = 6; }
 
 void TForm1::Button16Click() {
-  ErrorCount1 = 0;
-  ErrorCount2 = 0;
-  ErrorCount3 = 0;
-  ErrorCountTimeLox = 0;
-  BreakFlag = 0;
-  SetCount = StrToInt(Edit3->text().toStdString());
+  resetTestCounts(Edit3);
   StartButtonsLock running({Button16, Button23, Button27});
-  DoCount = 0;
-  Edit4->setText("0");
-  for (char* rate : RateText) std::strcpy(rate, "0.00 %");
-  for (QLabel* label : {Label15, Label16, Label17, Label52}) label->setText("0.00 %");
-  ProcessMessages();
-  if (CheckBox10->isChecked()) {
-    CheckBox1->setChecked(false);
-    CheckBox2->setChecked(false);
-    CheckBox3->setChecked(false);
-  }
+  showFreshRun(Edit4, {Label15, Label16, Label17, Label52}, CheckBox10,
+               {CheckBox1, CheckBox2, CheckBox3});
 
   const ReadTrack passTracks[4] = {
       {CheckBox1, '1', "Track #1 Read...", &ErrorCount1, Memo1, Label9, Label15, RateText[0],
@@ -217,9 +153,7 @@ void TForm1::Button16Click() {
         ++*track.errors;
         setMemoText(track.memo, kNoReplyText);  // after the reply handler's queued texts
       }
-      formatRate(track.rateText, kRateTextSize, *track.errors, DoCount);
-      track.countLabel->setText(QString::number(*track.errors));
-      track.rateLabel->setText(track.rateText);
+      showTrackRate(track.rateText, track.countLabel, track.rateLabel, *track.errors, DoCount);
       ProcessMessages();
       pauseTest(track.pauseMs);
     }

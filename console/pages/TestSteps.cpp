@@ -1,13 +1,19 @@
 #include "pages/TestSteps.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
+#include "GuiThread.h"
 #include "MainState.h"
+#include "StrToInt.h"
 #include "link/link.h"
 #include "platform/tick.h"
 
@@ -79,8 +85,32 @@ void pauseTest(uint32_t ms) {
   }
 }
 
-void formatRate(char* text, int size, int32_t errors, int32_t done) {
-  std::snprintf(text, static_cast<size_t>(size), "%.2f %%", errors * 100.0 / done);
+void resetTestCounts(const QLineEdit* setCountEdit) {
+  ErrorCount1 = 0;
+  ErrorCount2 = 0;
+  ErrorCount3 = 0;
+  ErrorCountTimeLox = 0;
+  BreakFlag = 0;
+  SetCount = StrToInt(setCountEdit->text().toStdString());
+}
+
+void showFreshRun(QLineEdit* doCountEdit, std::initializer_list<QLabel*> rateLabels,
+                  const QCheckBox* timeLoxBox, std::initializer_list<QCheckBox*> trackBoxes) {
+  DoCount = 0;
+  doCountEdit->setText("0");
+  for (char* rate : RateText) std::strcpy(rate, "0.00 %");
+  for (QLabel* label : rateLabels) label->setText("0.00 %");
+  ProcessMessages();
+  if (timeLoxBox->isChecked()) {
+    for (QCheckBox* box : trackBoxes) box->setChecked(false);
+  }
+}
+
+void showTrackRate(char* rateText, QLabel* countLabel, QLabel* rateLabel, int32_t errors,
+                   int32_t done) {
+  std::snprintf(rateText, static_cast<size_t>(kRateTextSize), "%.2f %%", errors * 100.0 / done);
+  countLabel->setText(QString::number(errors));
+  rateLabel->setText(rateText);
 }
 
 StartButtonsLock::StartButtonsLock(std::initializer_list<QPushButton*> buttons) {

@@ -10,6 +10,9 @@
 #include <initializer_list>
 #include <vector>
 
+class QCheckBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 
 // The reply time-out of one track command: the event wait of the design, and
@@ -34,9 +37,22 @@ bool exchangeTrackCommand(int commandId, int commandCode, const uint8_t* data, i
 // Pauses for `ms` while the window stays alive (see above).
 void pauseTest(uint32_t ms);
 
-// `errors` / `done` x 100 as "%.2f %", cut to the buffer (at most size - 1
-// characters). `done` must be positive.
-void formatRate(char* text, int size, int32_t errors, int32_t done);
+// The start of a test run: every error count and the Break request cleared,
+// then SetCount read from `setCountEdit` (a box that holds no number raises
+// EConvertError there and the run does not start).
+void resetTestCounts(const QLineEdit* setCountEdit);
+
+// The run's display starts over: DoCount and `doCountEdit` 0, every rate
+// "0.00 %" (RateText and `rateLabels`). Then, once pending events are handled,
+// a ticked `timeLoxBox` unticks `trackBoxes`: TimeLox runs alone.
+void showFreshRun(QLineEdit* doCountEdit, std::initializer_list<QLabel*> rateLabels,
+                  const QCheckBox* timeLoxBox, std::initializer_list<QCheckBox*> trackBoxes);
+
+// A track's error count and its rate over `done` passes: `errors` / `done`
+// x 100 as "%.2f %", kept in `rateText` (kRateTextSize characters, cut to
+// fit). `done` must be positive.
+void showTrackRate(char* rateText, QLabel* countLabel, QLabel* rateLabel, int32_t errors,
+                   int32_t done);
 
 // Disables the given start buttons while a test runs, so that no second test
 // starts inside it, and gives each its former state back at the end.

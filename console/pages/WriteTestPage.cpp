@@ -23,35 +23,11 @@
 #include "GuiThread.h"
 #include "Main.h"
 #include "MainState.h"
-#include "StrToInt.h"
 #include "pages/PageState.h"
 #include "pages/TestSteps.h"
+#include "pages/TrackTestLayout.h"
 
 namespace {
-
-QPlainTextEdit* trackDataBox(QWidget* page, QGroupBox** group, const char* groupName,
-                             const char* caption, const char* editName) {
-  *group = new QGroupBox(caption, page);
-  (*group)->setObjectName(groupName);
-  auto* frame = new QVBoxLayout(*group);
-  auto* edit = new QPlainTextEdit(*group);
-  edit->setObjectName(editName);
-  frame->addWidget(edit);
-  return edit;
-}
-
-QLabel* namedLabel(QWidget* parent, const char* name, const char* caption) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  return label;
-}
-
-QCheckBox* trackBox(QWidget* parent, const char* name, const char* caption, bool checked) {
-  auto* box = new QCheckBox(caption, parent);
-  box->setObjectName(name);
-  box->setChecked(checked);
-  return box;
-}
 
 // One track of a pass, in the order the passes visit them.
 struct WriteTrack {
@@ -79,30 +55,14 @@ int fillTxBuffer(char trackChar, const QPlainTextEdit* dataBox) {
 void TForm1::buildWriteTestPage(QWidget* page) {
   auto* grid = new QGridLayout(page);
 
-  auto* counts = new QGridLayout;
-  Label35 = namedLabel(page, "Label35", "Set Count :");
-  Edit6 = new QLineEdit("1", page);
-  Edit6->setObjectName("Edit6");
-  Edit6->setMaxLength(4);
-  Label36 = namedLabel(page, "Label36", "Do Count :");
-  Edit5 = new QLineEdit("0", page);
-  Edit5->setObjectName("Edit5");
-  Edit5->setMaxLength(4);
-  Edit5->setReadOnly(true);
-  counts->addWidget(Label35, 0, 0);
-  counts->addWidget(Edit6, 0, 1);
-  counts->addWidget(Label36, 1, 0);
-  counts->addWidget(Edit5, 1, 1);
-  grid->addLayout(counts, 0, 0);
-
-  GroupBox13 = new QGroupBox("[ Track Select ]", page);
-  GroupBox13->setObjectName("GroupBox13");
-  auto* tracks = new QVBoxLayout(GroupBox13);
-  CheckBox4 = trackBox(GroupBox13, "CheckBox4", "Track #1", true);
-  CheckBox5 = trackBox(GroupBox13, "CheckBox5", "Track #2", true);
-  CheckBox6 = trackBox(GroupBox13, "CheckBox6", "Track #3", true);
-  CheckBox11 = trackBox(GroupBox13, "CheckBox11", "TimeLox", false);
-  for (QCheckBox* box : {CheckBox4, CheckBox5, CheckBox6, CheckBox11}) tracks->addWidget(box);
+  grid->addLayout(countFields(page, {&Label35, "Label35"}, {&Edit6, "Edit6"}, {&Label36, "Label36"},
+                              {&Edit5, "Edit5"}),
+                  0, 0);
+  GroupBox13 = trackSelectGroup(page, "GroupBox13",
+                                {{&CheckBox4, "CheckBox4"},
+                                 {&CheckBox5, "CheckBox5"},
+                                 {&CheckBox6, "CheckBox6"},
+                                 {&CheckBox11, "CheckBox11"}});
   grid->addWidget(GroupBox13, 1, 0);
 
   GroupBox12 = new QGroupBox("[ Write Mode ]", page);
@@ -124,24 +84,11 @@ void TForm1::buildWriteTestPage(QWidget* page) {
   RadioButton10->setChecked(true);
   grid->addWidget(GroupBox12, 2, 0);
 
-  GroupBox11 = new QGroupBox("[ Error Status ]", page);
-  GroupBox11->setObjectName("GroupBox11");
-  auto* status = new QGridLayout(GroupBox11);
-  Label23 = namedLabel(GroupBox11, "Label23", "* Count / Rate");
-  status->addWidget(Label23, 0, 0, 1, 4);
-  const char* const rowCaptions[4] = {"Track #1 :", "Track #2 :", "Track #3 :", "TimeLox :"};
-  QLabel** countLabels[4] = {&Label24, &Label25, &Label26, &Label55};
-  QLabel** rateLabels[4] = {&Label30, &Label31, &Label32, &Label57};
-  const char* const countNames[4] = {"Label24", "Label25", "Label26", "Label55"};
-  const char* const rateNames[4] = {"Label30", "Label31", "Label32", "Label57"};
-  for (int row = 0; row < 4; ++row) {
-    *countLabels[row] = namedLabel(GroupBox11, countNames[row], "0");
-    *rateLabels[row] = namedLabel(GroupBox11, rateNames[row], "0.00 %");
-    status->addWidget(new QLabel(rowCaptions[row], GroupBox11), row + 1, 0);
-    status->addWidget(*countLabels[row], row + 1, 1);
-    status->addWidget(new QLabel("/", GroupBox11), row + 1, 2);
-    status->addWidget(*rateLabels[row], row + 1, 3);
-  }
+  GroupBox11 = errorStatusGroup(
+      page, "GroupBox11", &Label23,
+      {{&Label24, "Label24"}, {&Label25, "Label25"}, {&Label26, "Label26"}, {&Label55, "Label55"}},
+      {{&Label30, "Label30"}, {&Label31, "Label31"}, {&Label32, "Label32"}, {&Label57, "Label57"}});
+  Label23->setObjectName("Label23");
   grid->addWidget(GroupBox11, 3, 0);
 
   auto* buttons = new QHBoxLayout;
@@ -160,14 +107,15 @@ void TForm1::buildWriteTestPage(QWidget* page) {
   }
   grid->addLayout(buttons, 4, 0, 1, 2);
 
-  RichEdit1 = trackDataBox(page, &GroupBox8, "GroupBox8", "[  T r a c k  # 1  ]", "RichEdit1");
-  RichEdit2 = trackDataBox(page, &GroupBox9, "GroupBox9", "[  T r a c k  # 2  ]", "RichEdit2");
-  RichEdit3 = trackDataBox(page, &GroupBox10, "GroupBox10", "[  T r a c k  # 3  ]", "RichEdit3");
-  RichEdit4 =
-      trackDataBox(page, &GroupBox24, "GroupBox24", "[  T r a c k  # 3  TimeLox ]", "RichEdit4");
-  auto* boxes = new QVBoxLayout;
-  for (QGroupBox* group : {GroupBox8, GroupBox9, GroupBox10, GroupBox24}) boxes->addWidget(group);
-  grid->addLayout(boxes, 0, 1, 4, 1);
+  grid->addLayout(
+      trackTextColumn(
+          page, {{{&GroupBox8, "GroupBox8"}, "[  T r a c k  # 1  ]", {&RichEdit1, "RichEdit1"}},
+                 {{&GroupBox9, "GroupBox9"}, "[  T r a c k  # 2  ]", {&RichEdit2, "RichEdit2"}},
+                 {{&GroupBox10, "GroupBox10"}, "[  T r a c k  # 3  ]", {&RichEdit3, "RichEdit3"}},
+                 {{&GroupBox24, "GroupBox24"},
+                  "[  T r a c k  # 3  TimeLox ]",
+                  {&RichEdit4, "RichEdit4"}}}),
+      0, 1, 4, 1);
   grid->setColumnStretch(1, 1);
 
   bindClick(Button23, [this] { Button23Click(); });
@@ -188,23 +136,10 @@ void TForm1::RadioButton13Click() { WriteMode = 4; }
 void TForm1::RadioButton14Click() { WriteMode = 5; }
 
 void TForm1::Button23Click() {
-  ErrorCount1 = 0;
-  ErrorCount2 = 0;
-  ErrorCount3 = 0;
-  ErrorCountTimeLox = 0;
-  BreakFlag = 0;
-  SetCount = StrToInt(Edit6->text().toStdString());
+  resetTestCounts(Edit6);
   StartButtonsLock running({Button16, Button23, Button27});
-  DoCount = 0;
-  Edit5->setText("0");
-  for (char* rate : RateText) std::strcpy(rate, "0.00 %");
-  for (QLabel* label : {Label30, Label31, Label32, Label57}) label->setText("0.00 %");
-  ProcessMessages();
-  if (CheckBox11->isChecked()) {
-    CheckBox4->setChecked(false);
-    CheckBox5->setChecked(false);
-    CheckBox6->setChecked(false);
-  }
+  showFreshRun(Edit5, {Label30, Label31, Label32, Label57}, CheckBox11,
+               {CheckBox4, CheckBox5, CheckBox6});
 
   const WriteTrack passTracks[4] = {
       {CheckBox4, '1', RichEdit1, "Track #1 Write OK!!", &ErrorCount1},
@@ -240,9 +175,7 @@ void TForm1::Button23Click() {
     ++DoCount;
     Edit5->setText(QString::number(DoCount));
     for (int i = 0; i < 4; ++i) {
-      formatRate(RateText[i], kRateTextSize, *passTracks[i].errors, DoCount);
-      countLabels[i]->setText(QString::number(*passTracks[i].errors));
-      rateLabels[i]->setText(RateText[i]);
+      showTrackRate(RateText[i], countLabels[i], rateLabels[i], *passTracks[i].errors, DoCount);
     }
     ProcessMessages();
   } while (!BreakFlag && SetCount > DoCount);
@@ -256,9 +189,6 @@ void TForm1::Button25Click() {
 }
 
 // The same request as the read test's "Break".
-void TForm1::Button24Click() {
-  BreakFlag = 1;
-  setPanelText("Command Breaked...");
-}
+void TForm1::Button24Click() { Button17Click(); }
 
 void TForm1::Button26Click() { Button11Click(); }
