@@ -53,7 +53,9 @@ QGroupBox* trackSelectGroup(QWidget* page, const char* groupName,
   group->setObjectName(groupName);
   auto* tracks = new QVBoxLayout(group);
   const char* const captions[4] = {"Track #1", "Track #2", "Track #3", "TimeLox"};
-  for (int i = 0; i < 4; ++i) *boxes[i].control = trackBox(group, boxes[i].name, captions[i], i < 3);
+  for (int i = 0; i < 4; ++i) {
+    *boxes[i].control = trackBox(group, boxes[i].name, captions[i], i < 3);
+  }
   for (const NamedControl<QCheckBox>& box : boxes) tracks->addWidget(*box.control);
   return group;
 }
