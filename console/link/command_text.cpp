@@ -23,10 +23,7 @@ constexpr uint8_t kFrameStart = 0x60;
 constexpr int kFrameOverhead = 6;
 
 // A command too long for SendBuffer is refused whole rather than cut.
-bool fitsSendBuffer(int prefixLength, int length) {
-  long long total = static_cast<long long>(prefixLength) + length + (prefixLength != 0 ? kLineEndLength : 0);
-  return total <= kLongestCommand;
-}
+bool fitsSendBuffer(long long bytes) { return bytes <= kLongestCommand; }
 
 void appendToSendBuffer(const uint8_t* bytes, int count) {
   std::memcpy(SendBuffer + SendLength, bytes, static_cast<size_t>(count));
@@ -86,16 +83,14 @@ int ClearSendBuffer() {
 void BuildCommandText(const char* prefix, int prefixLength, const uint8_t* data, int length) {
   ClearSendBuffer();
   SendLength = 0;
-  prefixLength = std::max(prefixLength, 0);
-  length = std::max(length, 0);
-  if (!fitsSendBuffer(prefixLength, length)) return;
-  if (prefixLength != 0) {
-    if (prefix) appendToSendBuffer(reinterpret_cast<const uint8_t*>(prefix), prefixLength);
-    if (data) appendToSendBuffer(data, length);
-    appendToSendBuffer(LineEnd, kLineEndLength);
-  } else if (data) {
-    appendToSendBuffer(data, length);
-  }
+  // Only the bytes that are really appended count against the buffer.
+  const int prefixBytes = prefix ? std::max(prefixLength, 0) : 0;
+  const int dataBytes = data ? std::max(length, 0) : 0;
+  const int lineEndBytes = prefixLength > 0 ? kLineEndLength : 0;
+  if (!fitsSendBuffer(static_cast<long long>(prefixBytes) + dataBytes + lineEndBytes)) return;
+  if (prefixBytes != 0) appendToSendBuffer(reinterpret_cast<const uint8_t*>(prefix), prefixBytes);
+  if (dataBytes != 0) appendToSendBuffer(data, dataBytes);
+  if (lineEndBytes != 0) appendToSendBuffer(LineEnd, lineEndBytes);
   SendBuffer[SendLength] = 0;
 }
 
@@ -106,7 +101,8 @@ int SendCommandCode(int code, const uint8_t* data, int length) {
   const char* prefix = CommandPrefix(code);
   if (!prefix) return -1;
   const int prefixLength = static_cast<int>(std::strlen(prefix));
-  if (!fitsSendBuffer(prefixLength, length)) return -1;
+  const long long lineBytes = static_cast<long long>(prefixLength) + length + (prefixLength != 0 ? kLineEndLength : 0);
+  if (!fitsSendBuffer(lineBytes)) return -1;
   std::memcpy(PrefixBuffer, prefix, static_cast<size_t>(prefixLength));
   BuildCommandText(reinterpret_cast<const char*>(PrefixBuffer), prefixLength, data, length);
 

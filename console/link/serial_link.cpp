@@ -83,6 +83,7 @@ InputWait WaitForSerialInput(const SerialSession* session, int timeoutMs) {
 }
 
 int ReadSerialInput(SerialSession& session, uint8_t* buffer, int count) {
+  std::lock_guard<std::mutex> lock(session.inputLock);
   ssize_t got = session.device.ReadSome(buffer, static_cast<size_t>(count));
   if (got < 0) return -1;
   if (got > 0) {
@@ -90,6 +91,13 @@ int ReadSerialInput(SerialSession& session, uint8_t* buffer, int count) {
     NoteAnswerStart();
   }
   return static_cast<int>(got);
+}
+
+int SeeSerialInput(SerialSession& session) {
+  std::lock_guard<std::mutex> lock(session.inputLock);
+  const int queued = session.device.InputQueued();
+  if (queued > 0) NoteAnswerStart();  // whatever is left of old input, the last write purged
+  return queued;
 }
 
 bool OpenSerialPort(int port, int baud) {
@@ -153,13 +161,17 @@ bool CloseSerialPort() {
 
 int SerialWrite(const uint8_t* buffer, int length) {
   std::shared_ptr<SerialSession> session = CurrentSerialSession();
-  if (session) {
+  if (!session) {
+    ResetAnswerStart();
+    return 0;
+  }
+  {
     // Whatever is still unread or unsent belongs to an earlier command.
+    std::lock_guard<std::mutex> lock(session->inputLock);
     session->device.Purge();
     session->inputGeneration.fetch_add(1);
+    ResetAnswerStart();
   }
-  ResetAnswerStart();
-  if (!session) return 0;
   length = buffer ? std::max(length, 0) : 0;
   const int timeoutMs = kWriteMsPerByte * length + kWriteConstantMs;
   return session->device.WriteAll(buffer, static_cast<size_t>(length), timeoutMs) ? 1 : 0;

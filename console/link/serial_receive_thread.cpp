@@ -1,7 +1,6 @@
 #include <cerrno>
 #include <poll.h>
 
-#include "answer_start.h"
 #include "platform/tick.h"
 #include "registered_callback.h"
 #include "serial_session.h"
@@ -32,7 +31,7 @@ void SerialReceiveThread(std::shared_ptr<SerialSession> session) {
     if (fds[1].revents) break;  // the port is being closed
 
     const bool hungUp = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
-    const int queued = port.device.InputQueued();
+    const int queued = SeeSerialInput(port);
     // A dead device stays "ready" for ever: end instead of spinning on it.
     if (queued < 0 || (hungUp && (queued == 0 || inputLeftUntaken))) break;
     if (queued == 0) {
@@ -46,7 +45,6 @@ void SerialReceiveThread(std::shared_ptr<SerialSession> session) {
       continue;
     }
 
-    NoteAnswerStart();
     const uint32_t generationBefore = port.inputGeneration.load();
     CallRegisteredCallback();
     generationAfterCallback = port.inputGeneration.load();

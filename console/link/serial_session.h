@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "platform/serial_device.h"
@@ -24,6 +25,10 @@ struct SerialSession {
   // Changes whenever input is taken from the port or purged, so the receive
   // thread can tell whether its callback consumed anything.
   std::atomic<uint32_t> inputGeneration{0};
+  // Held while input is taken or seen and the answer start noted, and while
+  // a write discards old input and clears that note: bytes of an earlier
+  // reply can then never count as the start of the next command's answer.
+  std::mutex inputLock;
   std::thread receiveThread;
 };
 
@@ -39,6 +44,10 @@ InputWait WaitForSerialInput(const SerialSession* session, int timeoutMs);
 // Reads up to `count` waiting bytes without blocking: the count read, 0 when
 // nothing is waiting, -1 when the device is gone. Notes the start of an answer.
 int ReadSerialInput(SerialSession& session, uint8_t* buffer, int count);
+
+// Bytes waiting on the port (-1 when the device is gone); any waiting byte
+// notes the start of an answer.
+int SeeSerialInput(SerialSession& session);
 
 // Thread procedure started by OpenSerialPort.
 void SerialReceiveThread(std::shared_ptr<SerialSession> session);

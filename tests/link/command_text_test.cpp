@@ -87,6 +87,15 @@ TEST_F(CommandText, BuildCommandTextWithoutPrefixSendsTheDataAlone) {
   EXPECT_EQ(lastSent(), (Bytes{0x60, '\r', '\n'})) << "a null prefix adds no bytes";
 }
 
+TEST_F(CommandText, OnlyAppendedBytesCountAgainstTheBuffer) {
+  BuildCommandText("20", 2, nullptr, 0x7FFFFFFF);
+  EXPECT_EQ(lastSent(), (Bytes{'2', '0', '\r', '\n'})) << "null data adds nothing, whatever its length";
+  const Bytes data(4093, 'D');
+  BuildCommandText(nullptr, 3, data.data(), 4093);
+  ASSERT_EQ(LastSendLength(), 4095) << "a null prefix takes no room";
+  EXPECT_EQ(LastSendBytes()[4094], '\n');
+}
+
 TEST_F(CommandText, ClearSendBufferKeepsTheLength) {
   sendText(CMD_SET_NORM, "I");
   EXPECT_EQ(ClearSendBuffer(), 0);

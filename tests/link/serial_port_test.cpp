@@ -13,8 +13,10 @@ using SerialPort = SerialLink;
 TEST(SerialPortMissing, OpenFailsButTheLinkStaysSerialAndWritesFail) {
   setenv("COM7_DEVICE", "/nonexistent", 1);
   LinkMode.store(LINK_ETHERNET);
+  FramingMode.store(1);
   EXPECT_FALSE(OpenSerialPort(7, 9600));
   EXPECT_EQ(LinkMode.load(), LINK_SERIAL);
+  EXPECT_EQ(FramingMode.load(), 0) << "text framing, whatever the outcome";
   const uint8_t line[] = {'1', '7', '0', '\r', '\n'};
   EXPECT_EQ(SerialWrite(line, 5), 0);
   EXPECT_EQ(SendCommand(CMD_EJECT_FRONT, nullptr, 0), 0);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "process_probe.h"
 #include "serial_fixture.h"
 
 namespace {
@@ -159,6 +160,18 @@ TEST_F(SerialReply, OverlongFrameIsDroppedAndTheNextIsRead) {
   EXPECT_EQ(replies[1].text, "OK");
 }
 
+TEST_F(SerialReply, SerialReadTakesWhatIsWaitingAndReportsAnEmptyQueue) {
+  SetReceiveCallback(nullptr);  // leave the input to SerialRead
+  uint8_t buffer[16] = {};
+  EXPECT_EQ(SerialRead(buffer, sizeof buffer), 0);
+  EXPECT_EQ(buffer[0], 0) << "nothing waiting stores nothing";
+
+  sim_.SendRaw("00X\n");
+  ASSERT_TRUE(WaitUntil([&] { return SerialRead(buffer, 4) == 1; }, 5000));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 4), "00X\n");
+  EXPECT_EQ(SerialRead(buffer, sizeof buffer), 0);
+}
+
 TEST_F(SerialReply, CodesOutsideTheTableSendNothing) {
   EXPECT_EQ(send(0x7005, "1"), -1);
   EXPECT_EQ(send(0x1003), -1);
@@ -172,8 +185,10 @@ TEST_F(SerialReply, CodesOutsideTheTableSendNothing) {
 }
 
 TEST_F(SerialReply, ClosedLinkSendsNowhere) {
+  FramingMode.store(1);
   CloseSerialPort();
   EXPECT_EQ(LinkMode.load(), LINK_CLOSED);
+  EXPECT_EQ(FramingMode.load(), 0);
   EXPECT_EQ(send(CMD_EJECT_FRONT), 0);
   char text[kLinkBufferSize + 1] = "untouched";
   int status = kUntouchedStatus;
