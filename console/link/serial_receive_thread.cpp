@@ -1,6 +1,7 @@
 #include <cerrno>
 #include <poll.h>
 
+#include "link.h"
 #include "platform/tick.h"
 #include "registered_callback.h"
 #include "serial_session.h"
@@ -42,6 +43,15 @@ void SerialReceiveThread(std::shared_ptr<SerialSession> session) {
     if (inputLeftUntaken && port.inputGeneration.load() == generationAfterCallback &&
         queued <= untakenBytes) {
       untakenBytes = queued;  // nothing new has come
+      continue;
+    }
+
+    if (LinkMode.load() != LINK_SERIAL) {
+      // The Ethernet dialog took the commands over without closing this
+      // port: nothing sent here is waiting for this input, and the reply
+      // path would hand the callback the other link's last reply as new.
+      port.device.Purge();
+      inputLeftUntaken = false;
       continue;
     }
 

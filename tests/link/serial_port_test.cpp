@@ -109,6 +109,16 @@ TEST_F(SerialPort, InputNobodyTakesCostsNoCpuAndIsPurgedByTheNextWrite) {
   EXPECT_EQ(recorder::Replies()[0].text.substr(0, 3), "000") << "the stale line was discarded";
 }
 
+TEST_F(SerialPort, InputWhileCommandsGoOverEthernetIsDroppedUnhandled) {
+  LinkMode.store(LINK_ETHERNET);  // as after a successful Ethernet connect
+  sim_.SendRaw("00stale\n");
+  EXPECT_FALSE(recorder::WaitForEntered(1, 1000)) << "a stale reply was handled as new";
+  LinkMode.store(LINK_SERIAL);
+  sim_.SendRaw("001\n");
+  ASSERT_TRUE(recorder::WaitForCount(1, 5000));
+  EXPECT_EQ(recorder::Replies()[0].text, "001\n");
+}
+
 TEST_F(SerialPort, CallbackThatReadsNothingIsCalledOncePerArrival) {
   recorder::Install(RecorderAction::IgnoreInput);
   sim_.SendRaw("00X\n");
