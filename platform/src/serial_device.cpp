@@ -154,16 +154,6 @@ bool SerialDevice::WriteAll(const void* buffer, size_t count, int timeoutMs) {
   return true;
 }
 
-bool SerialDevice::Drain(int timeoutMs) {
-  uint32_t start = TickCount();
-  for (;;) {
-    int queued = OutputQueued();
-    if (queued <= 0) return queued == 0;
-    if (TicksLeft(start, static_cast<uint32_t>(timeoutMs)) == 0) return false;
-    SleepMs(5);  // the kernel offers no wait for "output queue empty" on every tty
-  }
-}
-
 namespace {
 int waitFor(int fd, short events, int timeoutMs) {
   pollfd p{fd, events, 0};

@@ -58,8 +58,6 @@ class SerialDevice {
   // Writes everything, waiting in poll() for room; false on a device error or
   // when timeoutMs passes first.
   bool WriteAll(const void* buffer, size_t count, int timeoutMs);
-  // Blocks until output has gone out or timeoutMs passes.
-  bool Drain(int timeoutMs);
 
  private:
   int fd_ = -1;
