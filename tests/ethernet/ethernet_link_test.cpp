@@ -84,6 +84,18 @@ class EthernetLink : public ::testing::Test {
     return {result, std::string(reinterpret_cast<char*>(buffer), static_cast<size_t>(length))};
   }
 
+  // Has the simulator drop the connection after the next request, sends one
+  // and expects EthernetReceive to give -3 without waiting for a bound.
+  void expectPromptMinusThreeWhenThePeerDrops() {
+    Faults faults;
+    faults.dropConnection = true;
+    sim_.SetFaults(faults);
+    send("000\r\n");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(receive().result, -3);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  }
+
   ReaderSim sim_;
   uint16_t port_ = 0;
 };
@@ -134,26 +146,14 @@ TEST_F(EthernetLink, OverlongLineIsRefusedAndTheNextLineIsWhole) {
 
 TEST_F(EthernetLink, PeerClosingBeforeAnyByteGivesMinusThreePromptly) {
   connect();
-  Faults faults;
-  faults.dropConnection = true;
-  sim_.SetFaults(faults);
-  send("000\r\n");
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(receive().result, -3);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  expectPromptMinusThreeWhenThePeerDrops();
   EXPECT_TRUE(shownBoxes().empty());
 }
 
 TEST_F(EthernetLink, PeerClosingMidLineDropsThePart) {
   connect();
   sim_.SendRaw("001part");
-  Faults faults;
-  faults.dropConnection = true;
-  sim_.SetFaults(faults);
-  send("000\r\n");
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(receive().result, -3);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  expectPromptMinusThreeWhenThePeerDrops();
 }
 
 TEST_F(EthernetLink, SilentPeerEndsAtTheBoundOfTheTickCount) {
