@@ -2,11 +2,11 @@
 
 #include <QApplication>
 
-#include "ActiveForm.h"
-#include "EscapeKey.h"
+#include "gui/ActiveForm.h"
+#include "gui/EscapeKey.h"
 #include "Ethernetopen.h"
 #include "Main.h"
-#include "MessageDialogs.h"
+#include "gui/MessageDialogs.h"
 #include "Portopen.h"
 #include "Unit2.h"
 #include "ZUV_ETHERNET.h"

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "DialogButtons.h"
+#include "gui/DialogButtons.h"
 #include "Main.h"
 #include "ZUV_ETHERNET.h"
 #include "link/link.h"

@@ -15,8 +15,8 @@
 #include <QVBoxLayout>
 
 #include "Ethernetopen.h"
-#include "EventHandlers.h"
-#include "GuiThread.h"
+#include "gui/EventHandlers.h"
+#include "gui/GuiThread.h"
 #include "Portopen.h"
 #include "ZUV_ETHERNET.h"
 #include "link/link.h"

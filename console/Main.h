@@ -9,8 +9,8 @@
 #include <array>
 #include <string>
 
-#include "ActiveForm.h"
-#include "ClientSocket.h"
+#include "gui/ActiveForm.h"
+#include "gui/ClientSocket.h"
 
 class QCheckBox;
 class QComboBox;

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "DialogButtons.h"
+#include "gui/DialogButtons.h"
 #include "Main.h"
-#include "MainState.h"
-#include "MessageDialogs.h"
+#include "reply/MainState.h"
+#include "gui/MessageDialogs.h"
 #include "link/link.h"
 
 TPortForm* PortForm = nullptr;

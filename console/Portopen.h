@@ -4,7 +4,7 @@
 #pragma once
 #include <QDialog>
 
-#include "ActiveForm.h"
+#include "gui/ActiveForm.h"
 
 class QComboBox;
 class QPushButton;

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "EventHandlers.h"
+#include "gui/EventHandlers.h"
 
 TRemove* Remove = nullptr;
 

@@ -1,9 +1,9 @@
 // cardbench: the reader test console.
 #include <exception>
 
-#include "ConsoleApplication.h"
+#include "gui/ConsoleApplication.h"
 #include "ConsoleWindows.h"
-#include "MessageDialogs.h"
+#include "gui/MessageDialogs.h"
 
 int main(int argc, char** argv) {
   ConsoleApplication application(argc, argv);

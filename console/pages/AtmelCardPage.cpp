@@ -10,7 +10,7 @@
 #include <QTableWidget>
 
 #include "Main.h"
-#include "RadioGroup.h"
+#include "gui/RadioGroup.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "EventHandlers.h"
+#include "gui/EventHandlers.h"
 #include "Main.h"
-#include "MainState.h"
+#include "reply/MainState.h"
 #include "bit_memory_picture.h"
 #include "jpeg_decoder.h"
 #include "link/link.h"

@@ -14,10 +14,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "EventHandlers.h"
-#include "GuiThread.h"
+#include "gui/EventHandlers.h"
+#include "gui/GuiThread.h"
 #include "Main.h"
-#include "MainState.h"
+#include "reply/MainState.h"
 #include "link/link.h"
 #include "pages/PageState.h"
 

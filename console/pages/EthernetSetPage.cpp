@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "GuiThread.h"
+#include "gui/GuiThread.h"
 #include "Main.h"
 
 void TForm1::buildEthernetSetPage(QWidget* page) {

@@ -14,10 +14,10 @@
 #include <QVBoxLayout>
 
 
-#include "EventHandlers.h"
-#include "GuiThread.h"
+#include "gui/EventHandlers.h"
+#include "gui/GuiThread.h"
 #include "Main.h"
-#include "MainState.h"
+#include "reply/MainState.h"
 #include "pages/PageState.h"
 #include "pages/TestSteps.h"
 #include "pages/TrackTestLayout.h"

@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "GuiThread.h"
-#include "MainState.h"
-#include "StrToInt.h"
+#include "gui/GuiThread.h"
+#include "reply/MainState.h"
+#include "gui/StrToInt.h"
 #include "link/link.h"
 #include "platform/tick.h"
 

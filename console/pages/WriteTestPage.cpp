@@ -19,10 +19,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "EventHandlers.h"
-#include "GuiThread.h"
+#include "gui/EventHandlers.h"
+#include "gui/GuiThread.h"
 #include "Main.h"
-#include "MainState.h"
+#include "reply/MainState.h"
 #include "pages/PageState.h"
 #include "pages/TestSteps.h"
 #include "pages/TrackTestLayout.h"

@@ -16,7 +16,7 @@
 #include "ConsoleWindows.h"
 #include "Ethernetopen.h"
 #include "Main.h"
-#include "MainState.h"
+#include "reply/MainState.h"
 #include "Portopen.h"
 #include "link/link.h"
 #include "platform/message_box.h"

@@ -1,6 +1,6 @@
 // GUI tests run without a display: the offscreen platform unless the caller
 // asked for another one.
-#include "ConsoleApplication.h"
+#include "gui/ConsoleApplication.h"
 
 #include <cstdio>
 #include <cstdlib>

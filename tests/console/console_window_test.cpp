@@ -7,9 +7,9 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "EventHandlers.h"
+#include "gui/EventHandlers.h"
 #include "Main.h"
-#include "StrToInt.h"
+#include "gui/StrToInt.h"
 #include "Unit2.h"
 #include "console_fixture.h"
 #include "link/link.h"

@@ -18,7 +18,7 @@
 
 #include "Ethernetopen.h"
 #include "Main.h"
-#include "MainState.h"
+#include "reply/MainState.h"
 #include "Portopen.h"
 #include "ZUV_ETHERNET.h"
 #include "console_fixture.h"

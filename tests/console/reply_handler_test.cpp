@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "Main.h"
-#include "MainState.h"
+#include "reply/MainState.h"
 #include "ZUV_ETHERNET.h"
 #include "console_fixture.h"
 #include "link/link.h"

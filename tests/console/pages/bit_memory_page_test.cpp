@@ -7,7 +7,7 @@
 #include <QRadioButton>
 
 #include "Main.h"
-#include "MainState.h"
+#include "reply/MainState.h"
 #include "bit_memory_picture.h"
 #include "jpeg_decoder.h"
 #include "pages/PageState.h"

@@ -11,7 +11,7 @@
 #include <chrono>
 
 #include "Main.h"
-#include "MainState.h"
+#include "reply/MainState.h"
 #include "link/link.h"
 #include "pages/PageState.h"
 #include "pages_fixture.h"

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "Main.h"
-#include "MainState.h"
+#include "reply/MainState.h"
 #include "ZUV_ETHERNET.h"
 #include "link/link.h"
 #include "pages/PageState.h"

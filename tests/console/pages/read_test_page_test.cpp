@@ -14,7 +14,7 @@
 #include <chrono>
 
 #include "Main.h"
-#include "MainState.h"
+#include "reply/MainState.h"
 #include "pages/PageState.h"
 #include "pages_fixture.h"
 #include "platform/tick.h"

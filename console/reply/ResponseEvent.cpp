@@ -1,4 +1,4 @@
-#include "ResponseEvent.h"
+#include "reply/ResponseEvent.h"
 
 void ResponseEventHandle::Create() {
   event_.Reset();

@@ -1,4 +1,4 @@
-#include "HexText.h"
+#include "reply/HexText.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "GuiThread.h"
+#include "gui/GuiThread.h"
 #include "Main.h"
-#include "MainState.h"
-#include "NetSettingsReply.h"
-#include "StatusMessages.h"
+#include "reply/MainState.h"
+#include "reply/NetSettingsReply.h"
+#include "reply/StatusMessages.h"
 #include "link/link.h"
 
 namespace {

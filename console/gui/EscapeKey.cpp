@@ -1,4 +1,4 @@
-#include "EscapeKey.h"
+#include "gui/EscapeKey.h"
 
 #include <QApplication>
 #include <QEvent>

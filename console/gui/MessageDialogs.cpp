@@ -1,12 +1,12 @@
-#include "MessageDialogs.h"
+#include "gui/MessageDialogs.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <cstdio>
 
-#include "ActiveForm.h"
-#include "GuiThread.h"
+#include "gui/ActiveForm.h"
+#include "gui/GuiThread.h"
 #include "platform/message_box.h"
 
 namespace {

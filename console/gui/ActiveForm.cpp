@@ -1,4 +1,4 @@
-#include "ActiveForm.h"
+#include "gui/ActiveForm.h"
 
 #include <QDialog>
 

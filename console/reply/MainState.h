@@ -12,7 +12,7 @@
 #include <mutex>
 #include <string>
 
-#include "ResponseEvent.h"
+#include "reply/ResponseEvent.h"
 
 // What reply is expected (see the reply handler for the values in use).
 extern std::atomic<int> CommandId;

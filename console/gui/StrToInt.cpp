@@ -1,4 +1,4 @@
-#include "StrToInt.h"
+#include "gui/StrToInt.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
-#include "ConsoleApplication.h"
+#include "gui/ConsoleApplication.h"
 
 #include <exception>
 
-#include "MessageDialogs.h"
+#include "gui/MessageDialogs.h"
 
 ConsoleApplication::ConsoleApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

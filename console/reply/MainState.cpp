@@ -1,4 +1,4 @@
-#include "MainState.h"
+#include "reply/MainState.h"
 
 std::atomic<int> CommandId{0};
 char ReplyBuffer[kReplyBufferSize];

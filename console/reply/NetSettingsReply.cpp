@@ -1,6 +1,6 @@
-#include "NetSettingsReply.h"
+#include "reply/NetSettingsReply.h"
 
-#include "HexText.h"
+#include "reply/HexText.h"
 
 std::array<std::string, 23> NetSettingsFromReply(const char* reply) {
   std::array<std::string, 23> texts;

@@ -1,4 +1,4 @@
-#include "GuiThread.h"
+#include "gui/GuiThread.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

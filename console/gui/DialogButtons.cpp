@@ -1,9 +1,9 @@
-#include "DialogButtons.h"
+#include "gui/DialogButtons.h"
 
 #include <QGridLayout>
 #include <QPushButton>
 
-#include "EventHandlers.h"
+#include "gui/EventHandlers.h"
 
 DialogButtons addSetCancelRow(QWidget* dialog, QGridLayout* grid, int row,
                               std::function<void()> onSet, std::function<void()> onCancel) {

@@ -1,11 +1,11 @@
-#include "EventHandlers.h"
+#include "gui/EventHandlers.h"
 
 #include <QAbstractButton>
 
 #include <exception>
 #include <utility>
 
-#include "MessageDialogs.h"
+#include "gui/MessageDialogs.h"
 
 void runHandler(const std::function<void()>& handler) {
   try {

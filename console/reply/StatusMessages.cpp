@@ -1,4 +1,4 @@
-#include "StatusMessages.h"
+#include "reply/StatusMessages.h"
 
 const char* StatusMessage(int status) {
   switch (status) {
