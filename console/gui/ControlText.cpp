@@ -1,0 +1,25 @@
+#include "gui/ControlText.h"
+
+#include <QPlainTextEdit>
+
+std::string ControlBytes(const QString& text) {
+  std::string bytes;
+  bytes.reserve(static_cast<size_t>(text.size()) + 8);
+  for (qsizetype at = 0; at < text.size(); ++at) {
+    const QChar c = text.at(at);
+    const char16_t unit = c.unicode();
+    if (unit == u'\n' || unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator) {
+      bytes += "\r\n";
+    } else if (unit <= 0xFF) {
+      bytes += static_cast<char>(unit);
+    } else {
+      // A surrogate pair is one character; show it whole.
+      const bool pair = c.isHighSurrogate() && at + 1 < text.size();
+      throw EControlText("'" + text.mid(at, pair ? 2 : 1).toStdString() +
+                         "' cannot be sent to the reader");
+    }
+  }
+  return bytes;
+}
+
+std::string ControlBytes(const QPlainTextEdit* memo) { return ControlBytes(memo->toPlainText()); }
