@@ -1,6 +1,7 @@
 // Receiving one reply line. The wait blocks in poll() in slices of at most
-// platform::kWaitSliceMs and re-reads the tick count between them, so the
-// 90000 ms bound follows whatever tick source is installed.
+// platform::kWaitSliceMs, and the tick count is re-read before every read, so
+// the 90000 ms bound follows whatever tick source is installed and holds
+// whatever the peer sends: a stream that never brings an LF ends there too.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -29,6 +30,8 @@ int32_t EthernetReceive(uint8_t* destination, int32_t* length) {
   bool overlong = false;
   const uint32_t start = platform::TickCount();
   for (;;) {
+    const uint32_t left = platform::TicksLeft(start, kReceiveBoundMs);
+    if (left == 0) return -3;
     uint8_t byte = 0;
     ssize_t received = ::recv(LinkSocket, &byte, 1, MSG_DONTWAIT);
     if (received == 1) {
@@ -52,8 +55,6 @@ int32_t EthernetReceive(uint8_t* destination, int32_t* length) {
       ShowLinkError("EthernetReceive failed");
       return -1;
     }
-    uint32_t left = platform::TicksLeft(start, kReceiveBoundMs);
-    if (left == 0) return -3;
     pollfd readable{LinkSocket, POLLIN, 0};
     ::poll(&readable, 1, static_cast<int>(std::min<uint32_t>(left, platform::kWaitSliceMs)));
   }

@@ -1,16 +1,12 @@
 // The link library through its exports, against the simulator on loopback.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <cstring>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "ZUV_ETHERNET.h"
-#include "platform/message_box.h"
-#include "platform/tick.h"
+#include "link_test_support.h"
 #include "reader_sim.h"
 
 namespace {
@@ -18,71 +14,30 @@ namespace {
 using readersim::Faults;
 using readersim::ReaderSim;
 using readersim::Request;
+using namespace linktest;
 
 constexpr int kWaitMs = 3000;
-
-std::mutex boxMutex;
-std::vector<std::string> boxes;
-
-void recordBox(const char* text) {
-  std::lock_guard<std::mutex> lock(boxMutex);
-  boxes.push_back(text);
-}
-
-std::vector<std::string> shownBoxes() {
-  std::lock_guard<std::mutex> lock(boxMutex);
-  return boxes;
-}
-
-std::atomic<uint32_t> fastTicks{0};
-uint32_t fastTickSource() { return fastTicks.fetch_add(5000) + 5000; }
-
-// One reply line as EthernetReceive hands it over, or its result when not 1.
-struct Received {
-  int32_t result;
-  std::string line;
-};
 
 class EthernetLink : public ::testing::Test {
  protected:
   void SetUp() override {
-    {
-      std::lock_guard<std::mutex> lock(boxMutex);
-      boxes.clear();
-    }
-    platform::SetMessageBoxHook(recordBox);
+    RecordBoxes();
     port_ = sim_.StartTcp();
     ASSERT_NE(port_, 0);
   }
   void TearDown() override {
     Closed_Ethernet();
-    platform::SetMessageBoxHook(nullptr);
-    platform::SetTickSource(nullptr);
+    StopRecordingBoxes();
+    RestoreTicks();
   }
 
   void connect() { ASSERT_EQ(Connect_Ethernet("127.0.0.1", port_), 1); }
-  int32_t send(const std::string& text) {
-    return EthernetCommandSend(reinterpret_cast<const uint8_t*>(text.data()), static_cast<int32_t>(text.size()));
-  }
+  int32_t send(const std::string& text) { return Send(text); }
   // Answers every "000" line with exactly `bytes`.
   void answerWith(const std::string& bytes) {
     sim_.SetHandler("000", [bytes](const Request&) { return readersim::RawReply(bytes); });
   }
-  Received receive() {
-    uint8_t buffer[1024];
-    std::memset(buffer, 0xEE, sizeof buffer);
-    int32_t length = -7;
-    int32_t result = EthernetReceive(buffer, &length);
-    if (result != 1) {
-      // Nothing is written on failure.
-      EXPECT_EQ(length, -7);
-      EXPECT_EQ(buffer[0], 0xEE);
-      return {result, ""};
-    }
-    EXPECT_GE(length, 1);
-    EXPECT_LE(length, 1024);
-    return {result, std::string(reinterpret_cast<char*>(buffer), static_cast<size_t>(length))};
-  }
+  Received receive() { return Receive(); }
 
   // Has the simulator drop the connection after the next request, sends one
   // and expects EthernetReceive to give -3 without waiting for a bound.
@@ -139,7 +94,7 @@ TEST_F(EthernetLink, OverlongLineIsRefusedAndTheNextLineIsWhole) {
   Received next = receive();
   EXPECT_EQ(next.result, 1);
   EXPECT_EQ(next.line, "000ok\r\n");
-  EXPECT_TRUE(shownBoxes().empty());
+  EXPECT_TRUE(ShownBoxes().empty());
 }
 
 // ---- ending conditions
@@ -147,7 +102,7 @@ TEST_F(EthernetLink, OverlongLineIsRefusedAndTheNextLineIsWhole) {
 TEST_F(EthernetLink, PeerClosingBeforeAnyByteGivesMinusThreePromptly) {
   connect();
   expectPromptMinusThreeWhenThePeerDrops();
-  EXPECT_TRUE(shownBoxes().empty());
+  EXPECT_TRUE(ShownBoxes().empty());
 }
 
 TEST_F(EthernetLink, PeerClosingMidLineDropsThePart) {
@@ -162,21 +117,20 @@ TEST_F(EthernetLink, SilentPeerEndsAtTheBoundOfTheTickCount) {
   faults.silent = true;
   sim_.SetFaults(faults);
   send("000\r\n");
-  fastTicks = 0;
-  platform::SetTickSource(fastTickSource);
+  RaceTicks();
   auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(receive().result, -3);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   // 90000 ms at 5000 ms per reading: the bound was not cut short.
-  EXPECT_GE(fastTicks.load(), 90000u);
-  EXPECT_TRUE(shownBoxes().empty());
+  EXPECT_GE(TicksRead(), 90000u);
+  EXPECT_TRUE(ShownBoxes().empty());
 }
 
 TEST_F(EthernetLink, ReceiveOnAClosedLinkReportsTheFailure) {
   connect();
   ASSERT_EQ(Closed_Ethernet(), 0);
   EXPECT_EQ(receive().result, -1);
-  EXPECT_EQ(shownBoxes(), std::vector<std::string>{"EthernetReceive failed"});
+  EXPECT_EQ(ShownBoxes(), std::vector<std::string>{"EthernetReceive failed"});
 }
 
 // ---- connect, close, reconnect
@@ -189,7 +143,7 @@ TEST_F(EthernetLink, SendAfterCloseReconnectsToTheRememberedPeer) {
   EXPECT_EQ(receive().line, "000\n");
   ASSERT_TRUE(sim_.WaitForRequests(1, kWaitMs));
   EXPECT_EQ(sim_.Requests()[0].connection, 2);
-  EXPECT_TRUE(shownBoxes().empty());
+  EXPECT_TRUE(ShownBoxes().empty());
 }
 
 TEST_F(EthernetLink, SendFailingAfterReconnectReportsBoth) {
@@ -198,7 +152,7 @@ TEST_F(EthernetLink, SendFailingAfterReconnectReportsBoth) {
   sim_.Stop();
   EXPECT_EQ(send("000\r\n"), -1);
   std::vector<std::string> expected{"connect() failed", "send() sent a different number bytes than expected"};
-  EXPECT_EQ(shownBoxes(), expected);
+  EXPECT_EQ(ShownBoxes(), expected);
 }
 
 TEST_F(EthernetLink, CloseWithoutSocketGivesMinusOneSilently) {
@@ -206,18 +160,15 @@ TEST_F(EthernetLink, CloseWithoutSocketGivesMinusOneSilently) {
   connect();
   EXPECT_EQ(Closed_Ethernet(), 0);
   EXPECT_EQ(Closed_Ethernet(), -1);
-  EXPECT_TRUE(shownBoxes().empty());
+  EXPECT_TRUE(ShownBoxes().empty());
 }
 
 TEST_F(EthernetLink, NonDottedAddressFailsToConnect) {
   for (const char* address : {"localhost", ""}) {
     SCOPED_TRACE(address);
-    {
-      std::lock_guard<std::mutex> lock(boxMutex);
-      boxes.clear();
-    }
+    RecordBoxes();
     EXPECT_EQ(Connect_Ethernet(address, port_), 0);
-    EXPECT_EQ(shownBoxes(), std::vector<std::string>{"connect() failed"});
+    EXPECT_EQ(ShownBoxes(), std::vector<std::string>{"connect() failed"});
   }
   EXPECT_EQ(sim_.Requests().size(), 0u);
 }
@@ -236,7 +187,7 @@ TEST_F(EthernetLink, RefusedConnectReportsAndReturnsZero) {
   uint16_t unusedPort = closedPeer.StartTcp();
   closedPeer.Stop();  // nothing listens there any more
   EXPECT_EQ(Connect_Ethernet("127.0.0.1", unusedPort), 0);
-  EXPECT_EQ(shownBoxes(), std::vector<std::string>{"connect() failed"});
+  EXPECT_EQ(ShownBoxes(), std::vector<std::string>{"connect() failed"});
 }
 
 }  // namespace
