@@ -1,23 +1,47 @@
+// Sending a command. The socket is asked to take the bytes without blocking
+// and the wait for room is a poll() in slices of platform::kWaitSliceMs, so
+// that a peer that has stopped reading cannot hold the caller for good: a
+// send during which no byte is taken for kSendStallBoundMs (by the platform
+// tick count) has failed, like a send the socket refuses.
+#include <algorithm>
 #include <cerrno>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 
 #include "exported_api.h"
 #include "link_state.h"
+#include "platform/tick.h"
 
 namespace ethernetlink {
 namespace {
 
-// One blocking send. MSG_NOSIGNAL: a peer that has gone makes the send fail
-// instead of killing the process with SIGPIPE. A negative length fails
-// without touching the caller's bytes.
-ssize_t sendOnce(const uint8_t* data, int32_t length) {
-  if (length < 0) return -1;
-  ssize_t sent;
-  do {
-    sent = ::send(LinkSocket, data, static_cast<size_t>(length), MSG_NOSIGNAL);
-  } while (sent < 0 && errno == EINTR);
-  return sent;
+constexpr uint32_t kSendStallBoundMs = 5000;
+
+// Hands all `length` bytes to the socket; false when the socket refuses them
+// or takes none for kSendStallBoundMs. MSG_NOSIGNAL: a peer that has gone
+// makes the send fail instead of killing the process with SIGPIPE. A negative
+// length fails without touching the caller's bytes.
+bool sendAll(const uint8_t* data, int32_t length) {
+  if (length < 0) return false;
+  const size_t total = static_cast<size_t>(length);
+  size_t done = 0;
+  uint32_t lastProgress = platform::TickCount();
+  for (;;) {
+    const ssize_t sent = ::send(LinkSocket, data + done, total - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (sent >= 0) {
+      done += static_cast<size_t>(sent);
+      if (done == total) return true;
+      lastProgress = platform::TickCount();
+      continue;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+    const uint32_t left = platform::TicksLeft(lastProgress, kSendStallBoundMs);
+    if (left == 0) return false;
+    pollfd writable{LinkSocket, POLLOUT, 0};
+    ::poll(&writable, 1, static_cast<int>(std::min<uint32_t>(left, platform::kWaitSliceMs)));
+  }
 }
 
 }  // namespace
@@ -26,11 +50,10 @@ ssize_t sendOnce(const uint8_t* data, int32_t length) {
 using namespace ethernetlink;
 
 int32_t EthernetCommandSend(const uint8_t* data, int32_t length) {
-  if (sendOnce(data, length) >= 0) return 1;
+  if (sendAll(data, length)) return 1;
   closeLinkSocket();
   ReconnectEthernet();
-  ssize_t sent = sendOnce(data, length);
-  if (sent >= 0) return static_cast<int32_t>(sent);
+  if (sendAll(data, length)) return length;
   ShowLinkError("send() sent a different number bytes than expected");
   return -1;
 }

@@ -1,5 +1,6 @@
 #include "raw_peer.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -64,6 +65,17 @@ void RawPeer::StartStream(const std::string& chunk, int pauseMs, int limitMs) {
       if (pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
     }
   });
+}
+
+void RawPeer::DrainUntil(const std::function<bool()>& done) {
+  char sink[65536];
+  while (!done()) {
+    Accept(10);
+    for (int fd : connections_) {
+      while (::recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0) {
+      }
+    }
+  }
 }
 
 void RawPeer::StopStream() {

@@ -31,6 +31,9 @@ class RawPeer {
   // Writes `chunk` again and again (then `pauseMs`) to the latest connection
   // from a thread of its own, until StopStream or until `limitMs` passed.
   void StartStream(const std::string& chunk, int pauseMs, int limitMs);
+  // Reads and drops whatever comes on every connection, taking new ones as
+  // they come, until `done` holds: frees a writer that the peer blocked.
+  void DrainUntil(const std::function<bool()>& done);
   // Ends the writing thread (a blocked write ends by shutting the connection
   // down) and waits for it.
   void StopStream();
