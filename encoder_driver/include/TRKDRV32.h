@@ -77,7 +77,8 @@ TRKDRV_STATIC_ASSERT(sizeof(CoderRecord) == CODER_RECORD_SIZE, "CoderRecord must
 /* Opens a serial session on port 0-7 (COM1-COM8; a number above 20 means 0).
  * baud: 110 ... 19200 (others mean 9600); parity: 'E', 'O', else none;
  * dataBits: 7, else 8; stopBits: 2, else 1; flow: 0 none, 1 XON/XOFF,
- * 2 and 3 hardware handshakes; timeoutSeconds: reply time-out (0 means 10).
+ * 2 and 3 hardware handshakes; timeoutSeconds: reply time-out, 1 to 3600
+ * (0 and negative values mean 10, larger values 3600).
  * Does not block beyond opening the device. Returns a session handle;
  * MAG_PORT_IN_USE while a session of any process holds the port; 0 when the
  * port cannot be opened, the port number is negative or 20, or 30 sessions
@@ -87,13 +88,15 @@ TRKDRV_EXPORT int32_t MagOpen(int32_t port, int32_t baud, int32_t parity, int32_
 
 /* Opens a TCP/IP session to a dotted IPv4 address or a host name. Blocks
  * (running the message pump) until connected, for at most 10 seconds.
- * `unused` is not read. Returns a session handle; 0 on failure. */
+ * `unused` is not read; timeoutSeconds as for MagOpen. Returns a session
+ * handle; 0 on failure. */
 TRKDRV_EXPORT int32_t MagTcpIpOpen(const char* host, int32_t port, int32_t unused,
                                    int32_t timeoutSeconds);
 
 /* Opens a USB session through libZUV_USB.so, loaded by file name at the first
- * USB open. All USB sessions share the one device. Returns a session handle;
- * 0 when the library or the device is missing or cannot be connected. */
+ * USB open; timeoutSeconds as for MagOpen. All USB sessions share the one
+ * device. Returns a session handle; 0 when the library or the device is
+ * missing or cannot be connected. */
 TRKDRV_EXPORT int32_t MagUSBOpen(int32_t timeoutSeconds);
 
 /* Ends a session and releases its port, socket or device; a serial session

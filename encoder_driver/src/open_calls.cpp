@@ -1,5 +1,7 @@
 // MagOpen, MagTcpIpOpen and MagUSBOpen: a session over a serial port, TCP/IP
 // or USB.
+#include <algorithm>
+
 #include "TRKDRV32.h"
 #include "net_transport.h"
 #include "serial_port.h"
@@ -15,12 +17,17 @@ constexpr int32_t kSerialReceiveQueue = 4096;
 constexpr int32_t kSerialOutputQueue = 256;
 constexpr int kConnectTimeoutSeconds = 10;
 constexpr int32_t kDefaultTimeoutMs = 10000;
+// The longest reply time-out taken. It also bounds the input flush before
+// every command, which a reader that keeps sending holds for that long.
+constexpr int32_t kLongestTimeoutSeconds = 3600;
 
-// Seconds to milliseconds with 32-bit wrap-around (no overflow trap); 0 gives
-// the default.
+// The reply time-out in milliseconds: 0 and negative seconds (no time-out
+// that could be waited for) give the default, more than an hour gives an
+// hour. Every value is then a deadline that lies ahead of the tick count
+// and an input flush that ends.
 int32_t replyTimeoutMs(int32_t seconds) {
-  const int32_t ms = static_cast<int32_t>(static_cast<uint32_t>(seconds) * 1000u);
-  return ms == 0 ? kDefaultTimeoutMs : ms;
+  if (seconds <= 0) return kDefaultTimeoutMs;
+  return std::min(seconds, kLongestTimeoutSeconds) * 1000;
 }
 
 // The fields every new session starts with; null when no record can be had.
