@@ -7,8 +7,11 @@ namespace ethernetlink {
 int LinkSocket = kNoSocket;
 std::string LinkHost;
 int32_t LinkPort = 3001;
+PendingInput Pending;
 
 int closeLinkSocket() {
+  Pending.count = 0;
+  Pending.droppingOverlongLine = false;
   if (LinkSocket == kNoSocket) return -1;
   int result = ::close(LinkSocket);
   LinkSocket = kNoSocket;

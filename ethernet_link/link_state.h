@@ -1,6 +1,7 @@
 // The library's one connection, process-wide, used without locks: the calls
 // are made from one thread at a time (the console's UI thread).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -12,11 +13,26 @@ namespace ethernetlink {
 constexpr int kNoSocket = -1;
 
 extern int LinkSocket;
+
+// The longest reply line handed over, LF included.
+constexpr size_t kLineBufferSize = 1024;
+
+// Bytes read from LinkSocket but not yet handed over: the receive reads in
+// blocks, and what follows the LF of one line waits here for the next call.
+// Dropped with the socket, so a new connection starts clean.
+struct PendingInput {
+  static constexpr size_t kCapacity = 8192;
+  uint8_t bytes[kCapacity];
+  size_t count = 0;
+  // A line grew past kLineBufferSize: its bytes up to its LF are dropped.
+  bool droppingOverlongLine = false;
+};
+extern PendingInput Pending;
 extern std::string LinkHost;  // address text of the last Connect_Ethernet
 extern int32_t LinkPort;      // port of the last Connect_Ethernet; 3001 at start
 
 // Closes LinkSocket if there is one: 0 closed, -1 there was none or the close
-// failed. LinkSocket is kNoSocket afterwards either way.
+// failed. LinkSocket is kNoSocket and Pending empty afterwards either way.
 int closeLinkSocket();
 
 // A new socket connected to LinkHost and LinkPort, in LinkSocket; shows

@@ -1,7 +1,10 @@
-// Receiving one reply line. The wait blocks in poll() in slices of at most
-// platform::kWaitSliceMs, and the tick count is re-read before every read, so
-// the 90000 ms bound follows whatever tick source is installed and holds
-// whatever the peer sends: a stream that never brings an LF ends there too.
+// Receiving one reply line. The socket is read in blocks into Pending, and
+// each call hands over the first whole line found there; the bytes after its
+// LF stay in Pending for the next call. The wait blocks in poll() in slices of
+// at most platform::kWaitSliceMs, and the tick count is re-read before every
+// read, so the 90000 ms bound follows whatever tick source is installed and
+// holds whatever the peer sends: a stream that never brings an LF ends there
+// too.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -15,8 +18,19 @@
 namespace ethernetlink {
 namespace {
 
-constexpr int kLineBufferSize = 1024;
 constexpr uint32_t kReceiveBoundMs = 90000;
+
+void dropPendingFront(size_t count) {
+  std::memmove(Pending.bytes, Pending.bytes + count, Pending.count - count);
+  Pending.count -= count;
+}
+
+// The length of the first whole line in Pending, LF included; 0 when there
+// is none.
+size_t pendingLineLength() {
+  const void* lf = std::memchr(Pending.bytes, '\n', Pending.count);
+  return lf ? static_cast<size_t>(static_cast<const uint8_t*>(lf) - Pending.bytes) + 1 : 0;
+}
 
 }  // namespace
 }  // namespace ethernetlink
@@ -25,37 +39,48 @@ using namespace ethernetlink;
 
 int32_t EthernetReceive(uint8_t* destination, int32_t* length) {
   if (destination == nullptr || length == nullptr) return -1;
-  uint8_t line[kLineBufferSize] = {};
-  int32_t count = 0;
-  bool overlong = false;
+  if (LinkSocket == kNoSocket) {
+    ShowLinkError("EthernetReceive failed");
+    return -1;
+  }
   const uint32_t start = platform::TickCount();
   for (;;) {
+    const size_t lineLength = pendingLineLength();
+    if (lineLength > 0) {
+      // A line longer than the buffer is read on to its LF, so that the next
+      // call starts at the next line, but it is not handed over.
+      const bool overlong = Pending.droppingOverlongLine || lineLength > kLineBufferSize;
+      if (!overlong) {
+        std::memcpy(destination, Pending.bytes, lineLength);
+        *length = static_cast<int32_t>(lineLength);
+      }
+      dropPendingFront(lineLength);
+      Pending.droppingOverlongLine = false;
+      return overlong ? -1 : 1;
+    }
+    if (Pending.count >= kLineBufferSize) {
+      Pending.count = 0;
+      Pending.droppingOverlongLine = true;
+    }
+
     const uint32_t left = platform::TicksLeft(start, kReceiveBoundMs);
     if (left == 0) return -3;
-    uint8_t byte = 0;
-    ssize_t received = ::recv(LinkSocket, &byte, 1, MSG_DONTWAIT);
-    if (received == 1) {
-      // A line longer than the buffer is read on to its LF, so that the next
-      // call starts at the next line, but none of it past the buffer is kept.
-      if (count < kLineBufferSize) {
-        line[count++] = byte;
-      } else {
-        overlong = true;
-      }
-      if (byte != '\n') continue;
-      if (overlong) return -1;
-      std::memcpy(destination, line, static_cast<size_t>(count));
-      *length = count;
-      return 1;
-    }
-    // A closed stream can never complete the line; a part of one is dropped.
-    if (received == 0) return -3;
-    if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) {
-      ShowLinkError("EthernetReceive failed");
-      return -1;
-    }
     pollfd readable{LinkSocket, POLLIN, 0};
-    ::poll(&readable, 1, static_cast<int>(std::min<uint32_t>(left, platform::kWaitSliceMs)));
+    if (::poll(&readable, 1, static_cast<int>(std::min<uint32_t>(left, platform::kWaitSliceMs))) == 0) continue;
+    const ssize_t received = ::recv(LinkSocket, Pending.bytes + Pending.count,
+                                    PendingInput::kCapacity - Pending.count, MSG_DONTWAIT);
+    if (received > 0) {
+      Pending.count += static_cast<size_t>(received);
+      continue;
+    }
+    if (received == 0) {
+      // A closed stream can never complete the line; a part of one is dropped.
+      Pending.count = 0;
+      Pending.droppingOverlongLine = false;
+      return -3;
+    }
+    if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+    ShowLinkError("EthernetReceive failed");
+    return -1;
   }
 }

@@ -33,13 +33,15 @@ int32_t Connect_Ethernet(const char* address, int32_t port);
 int32_t EthernetCommandSend(const uint8_t* data, int32_t length);
 
 /* Receives one reply line up to and including LF into `destination` (room for
- * 1024 bytes) and stores its length; bytes after the LF stay for the next
- * call. Blocks until the line is whole, at most 90000 ms by the platform tick
- * count. 1 received; -1 socket error ("EthernetReceive failed"), a line longer
- * than 1024 bytes (read on to its LF, not shown) or a null argument; -3 the
- * peer closed the connection (at once; a part of a line is dropped) or the
- * line was not whole 90000 ms after the call began. On -1 and -3 neither
- * output is written. */
+ * 1024 bytes) and stores its length. The connection is read in blocks: bytes
+ * after the LF are kept inside the library for the next call (dropped by
+ * Closed_Ethernet and by every connect and reconnect). Blocks until the line
+ * is whole, at most 90000 ms by the platform tick count, whatever the peer
+ * sends. 1 received; -1 socket error or no connection ("EthernetReceive
+ * failed"), a line longer than 1024 bytes (read on to its LF, not shown) or a
+ * null argument; -3 the peer closed the connection (at once; a part of a line
+ * is dropped) or the line was not whole 90000 ms after the call began (its
+ * part stays for the next call). On -1 and -3 neither output is written. */
 int32_t EthernetReceive(uint8_t* destination, int32_t* length);
 
 #ifdef __cplusplus
