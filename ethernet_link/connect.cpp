@@ -6,9 +6,11 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 
 #include "exported_api.h"
 #include "link_state.h"
+#include "platform/tick.h"
 
 namespace ethernetlink {
 namespace {
@@ -36,6 +38,11 @@ bool connectLinkSocket() {
   if (LinkSocket < 0) {
     LinkSocket = kNoSocket;
     ShowLinkError("socket() failed");
+  } else {
+    // A read waits at most one slice, so that the receive re-reads the tick
+    // count for its bound at least that often.
+    timeval slice{0, platform::kWaitSliceMs * 1000};
+    ::setsockopt(LinkSocket, SOL_SOCKET, SO_RCVTIMEO, &slice, sizeof slice);
   }
   sockaddr_in remote{};
   remote.sin_family = AF_INET;

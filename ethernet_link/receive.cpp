@@ -1,14 +1,12 @@
 // Receiving one reply line. The socket is read in blocks into Pending, and
 // each call hands over the first whole line found there; the bytes after its
-// LF stay in Pending for the next call. The wait blocks in poll() in slices of
-// at most platform::kWaitSliceMs, and the tick count is re-read before every
-// read, so the 90000 ms bound follows whatever tick source is installed and
-// holds whatever the peer sends: a stream that never brings an LF ends there
-// too.
-#include <algorithm>
+// LF stay in Pending for the next call. The read itself is the wait: the
+// socket's receive time-out (set at connect) ends it after at most
+// platform::kWaitSliceMs, and the tick count is re-read before every read, so
+// the 90000 ms bound follows whatever tick source is installed and holds
+// whatever the peer sends: a stream that never brings an LF ends there too.
 #include <cerrno>
 #include <cstring>
-#include <poll.h>
 #include <sys/socket.h>
 
 #include "exported_api.h"
@@ -63,12 +61,9 @@ int32_t EthernetReceive(uint8_t* destination, int32_t* length) {
       Pending.droppingOverlongLine = true;
     }
 
-    const uint32_t left = platform::TicksLeft(start, kReceiveBoundMs);
-    if (left == 0) return -3;
-    pollfd readable{LinkSocket, POLLIN, 0};
-    if (::poll(&readable, 1, static_cast<int>(std::min<uint32_t>(left, platform::kWaitSliceMs))) == 0) continue;
-    const ssize_t received = ::recv(LinkSocket, Pending.bytes + Pending.count,
-                                    PendingInput::kCapacity - Pending.count, MSG_DONTWAIT);
+    if (platform::TicksLeft(start, kReceiveBoundMs) == 0) return -3;
+    const ssize_t received =
+        ::recv(LinkSocket, Pending.bytes + Pending.count, PendingInput::kCapacity - Pending.count, 0);
     if (received > 0) {
       Pending.count += static_cast<size_t>(received);
       continue;
