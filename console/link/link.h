@@ -17,6 +17,9 @@ extern std::atomic<int> LinkMode;     // starts LINK_ETHERNET
 extern std::atomic<int> FramingMode;  // 0 text lines, 1 binary reply frames
 constexpr int ReceiveTimeoutMs = 1000;
 constexpr int StartOfAnswerTimeoutMs = 5000;
+// A serial reply must be whole this long after its first byte: twice what the
+// longest reply the buffer holds takes at 9600 baud.
+constexpr int WholeReplyTimeoutMs = 10000;
 
 constexpr int kLinkBufferSize = 4096;
 
@@ -126,7 +129,8 @@ int EthernetTransact(const uint8_t* buffer, int length);
 // for text replies of two bytes or more, its StatusCode into `status`.
 // 1 read, -1 abandoned with Esc before the first byte, -3 no first byte
 // within ReceiveTimeoutMs, no further byte for ReceiveTimeoutMs once a reply
-// began, a reply longer than kLinkBufferSize bytes (read to its end and
+// began, a reply not whole WholeReplyTimeoutMs after its first byte (however
+// fast its bytes keep coming), a reply longer than kLinkBufferSize bytes (read to its end and
 // dropped), or the port closing or gone; 0 with the link closed (nothing
 // read). On every result but 1 the outputs are left as they were. A binary
 // reply frame delivers its data (from its fourth byte) and no status.

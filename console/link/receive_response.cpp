@@ -25,7 +25,10 @@ enum class SerialReply { Whole, Escaped, TimedOut };
 // Before the first byte: Esc or ReceiveTimeoutMs end the wait. After it, a
 // reply must keep coming: ReceiveTimeoutMs without a further byte abandons it
 // as timed out, so a reader that stops mid-reply cannot hold the receive
-// thread. A reply longer than ReceiveBuffer is read on to its end (LF, or the
+// thread. Nor can one that never stops: the reply must be whole
+// WholeReplyTimeoutMs after its first byte (noise before a frame may last
+// ReceiveTimeoutMs), and closing the port ends it, all checked at every
+// byte. A reply longer than ReceiveBuffer is read on to its end (LF, or the
 // frame's count) and dropped as timed out: the caller gets either a whole
 // reply or none.
 SerialReply readSerialReply(bool binaryFrame) {
@@ -33,6 +36,7 @@ SerialReply readSerialReply(bool binaryFrame) {
   std::memset(ReceiveBuffer, 0, sizeof ReceiveBuffer);
   ReceiveLength = 0;
   const uint32_t start = platform::TickCount();
+  uint32_t firstByteAt = start;
   uint32_t lastByteAt = start;
   int replyLength = 0;  // bytes of the reply, stored or dropped past the buffer
   int frameCount = 0;
@@ -56,8 +60,17 @@ SerialReply readSerialReply(bool binaryFrame) {
       continue;
     }
 
-    if (binaryFrame && replyLength == 0 && byte != kFrameStart) continue;  // noise before a frame
-    lastByteAt = platform::TickCount();
+    if (!session->ReceiveThreadRun.load()) return SerialReply::TimedOut;  // the port is closing
+    const uint32_t now = platform::TickCount();
+    if (binaryFrame && replyLength == 0 && byte != kFrameStart) {
+      // Noise before a frame: no reply has begun, and none may begin later
+      // than the first byte of one would have to.
+      if (now - start >= static_cast<uint32_t>(ReceiveTimeoutMs)) return SerialReply::TimedOut;
+      continue;
+    }
+    lastByteAt = now;
+    if (replyLength == 0) firstByteAt = now;
+    if (now - firstByteAt >= static_cast<uint32_t>(WholeReplyTimeoutMs)) return SerialReply::TimedOut;
     if (ReceiveLength < kLinkBufferSize) ReceiveBuffer[ReceiveLength++] = byte;
     ++replyLength;
     if (binaryFrame) {
