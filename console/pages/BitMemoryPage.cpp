@@ -69,7 +69,9 @@ void TForm1::buildBitMemoryPage(QWidget* page) {
   Image2->setScaledContents(true);
   Image2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
   Image2->setMinimumHeight(100);
-  Image2->setPixmap(QPixmap::fromImage(decodeJpeg(kBitMemoryPicture, kBitMemoryPictureSize)));
+  const QByteArray picture = BitMemoryPictureJpeg();
+  Image2->setPixmap(QPixmap::fromImage(decodeJpeg(reinterpret_cast<const unsigned char*>(picture.constData()),
+                                                  static_cast<std::size_t>(picture.size()))));
   grid->addWidget(Image2, 1, 0);
 
   GroupBox18 = new QGroupBox("[ Bit Memory ]", page);

@@ -1,7 +1,7 @@
-// The picture of the "Read Bit Memory" page as JPEG bytes, made by
-// make_bit_memory_picture.cpp and stored in the program.
+// The picture of the "Read Bit Memory" page: bit_memory_picture.jpg, drawn by
+// make_bit_memory_picture.cpp and stored in the program as a Qt resource.
 #pragma once
-#include <cstddef>
+#include <QByteArray>
 
-extern const unsigned char kBitMemoryPicture[];
-extern const std::size_t kBitMemoryPictureSize;
+// The JPEG bytes of the picture.
+QByteArray BitMemoryPictureJpeg();

@@ -82,7 +82,9 @@ TEST_F(PagesTest, BitMemoryPageShowsItsCaptionsAndPicture) {
 }
 
 TEST(JpegDecoder, DecodesThePictureAndRefusesOtherBytes) {
-  const QImage picture = decodeJpeg(kBitMemoryPicture, kBitMemoryPictureSize);
+  const QByteArray jpeg = BitMemoryPictureJpeg();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(jpeg.constData());
+  const QImage picture = decodeJpeg(bytes, static_cast<std::size_t>(jpeg.size()));
   ASSERT_FALSE(picture.isNull());
   EXPECT_EQ(picture.size(), QSize(640, 150));
   // the stripe of the drawn card is dark, its face below it white
@@ -91,7 +93,7 @@ TEST(JpegDecoder, DecodesThePictureAndRefusesOtherBytes) {
 
   const unsigned char notJpeg[] = "this is no picture at all";
   EXPECT_TRUE(decodeJpeg(notJpeg, sizeof notJpeg).isNull());
-  EXPECT_TRUE(decodeJpeg(kBitMemoryPicture, 200).isNull());
+  EXPECT_TRUE(decodeJpeg(bytes, 200).isNull());
   EXPECT_TRUE(decodeJpeg(nullptr, 0).isNull());
 }
 
