@@ -2,9 +2,10 @@
 // against a bare blocking socket that sends the same line and reads it back,
 // both to the same echo peer on loopback, for short and long reply lines.
 // Prints microseconds per round trip and the library's ratio to the bare
-// socket.
+// socket, then the CPU time of a receive that waits a second for its line.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -108,6 +109,34 @@ double microsecondsPerTrip(Trip trip) {
   return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / kTripsPerRound;
 }
 
+double threadCpuMs() {
+  rusage usage{};
+  ::getrusage(RUSAGE_THREAD, &usage);
+  return usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3 + usage.ru_stime.tv_sec * 1e3 +
+         usage.ru_stime.tv_usec / 1e3;
+}
+
+// A receive whose line comes only after `delayMs`: wall and CPU time.
+void timeQuietWait(int delayMs) {
+  LoopbackListener quiet;
+  if (Connect_Ethernet("127.0.0.1", quiet.Port()) != 1) std::exit(1);
+  const int fd = quiet.Accept(3000);
+  std::thread answer([fd, delayMs] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    ::send(fd, "001\r\n", 5, MSG_NOSIGNAL);
+  });
+  uint8_t buffer[1024];
+  int32_t length = 0;
+  const double cpuBefore = threadCpuMs();
+  const auto start = Clock::now();
+  const int32_t result = EthernetReceive(buffer, &length);
+  const double wallMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  const double cpuMs = threadCpuMs() - cpuBefore;
+  answer.join();
+  ::close(fd);
+  std::printf("quiet wait: result %d after %.0f ms, %.2f ms CPU\n", result, wallMs, cpuMs);
+}
+
 double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
@@ -138,6 +167,7 @@ int main() {
     std::printf("%10zu  %15.2f  %19.2f  %5.2f\n", size, libraryUs, socketUs, libraryUs / socketUs);
   }
   ::close(bare);
+  timeQuietWait(1000);
   Closed_Ethernet();
   return 0;
 }

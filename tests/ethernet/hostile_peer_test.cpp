@@ -92,8 +92,6 @@ TEST_P(SendBound, PeerThatNeverReadsCannotHoldTheSend) {
   EXPECT_EQ(sending.get(), param.lastResult);
   EXPECT_EQ(ShownBoxes(), param.boxes);
   EXPECT_TRUE(peer_.Accept()) << "the failed send reconnected";
-  // 5000 ms at 5000 ms per reading: at least one reading after the stall began.
-  EXPECT_GE(TicksRead(), 10000u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
