@@ -14,6 +14,9 @@ constexpr int kNoSocket = -1;
 
 extern int LinkSocket;
 
+extern std::string LinkHost;  // address text of the last Connect_Ethernet
+extern int32_t LinkPort;      // port of the last Connect_Ethernet; 3001 at start
+
 // The longest reply line handed over, LF included.
 constexpr size_t kLineBufferSize = 1024;
 
@@ -28,8 +31,6 @@ struct PendingInput {
   bool droppingOverlongLine = false;
 };
 extern PendingInput Pending;
-extern std::string LinkHost;  // address text of the last Connect_Ethernet
-extern int32_t LinkPort;      // port of the last Connect_Ethernet; 3001 at start
 
 // Closes LinkSocket if there is one: 0 closed, -1 there was none or the close
 // failed. LinkSocket is kNoSocket and Pending empty afterwards either way.
