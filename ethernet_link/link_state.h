@@ -13,7 +13,6 @@ namespace ethernetlink {
 constexpr int kNoSocket = -1;
 
 extern int LinkSocket;
-
 extern std::string LinkHost;  // address text of the last Connect_Ethernet
 extern int32_t LinkPort;      // port of the last Connect_Ethernet; 3001 at start
 
