@@ -70,7 +70,9 @@ SerialReply readSerialReply(bool binaryFrame) {
     }
     lastByteAt = now;
     if (replyLength == 0) firstByteAt = now;
-    if (now - firstByteAt >= static_cast<uint32_t>(WholeReplyTimeoutMs)) return SerialReply::TimedOut;
+    if (now - firstByteAt >= static_cast<uint32_t>(WholeReplyTimeoutMs)) {
+      return SerialReply::TimedOut;
+    }
     if (ReceiveLength < kLinkBufferSize) ReceiveBuffer[ReceiveLength++] = byte;
     ++replyLength;
     if (binaryFrame) {

@@ -15,7 +15,6 @@
 #include "Main.h"
 #include "reply/MainState.h"
 #include "bit_memory_picture.h"
-#include "jpeg_decoder.h"
 #include "link/link.h"
 #include "pages/PageState.h"
 
@@ -69,9 +68,7 @@ void TForm1::buildBitMemoryPage(QWidget* page) {
   Image2->setScaledContents(true);
   Image2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
   Image2->setMinimumHeight(100);
-  const QByteArray picture = BitMemoryPictureJpeg();
-  Image2->setPixmap(QPixmap::fromImage(decodeJpeg(reinterpret_cast<const unsigned char*>(picture.constData()),
-                                                  static_cast<std::size_t>(picture.size()))));
+  Image2->setPixmap(QPixmap::fromImage(BitMemoryPicture()));
   grid->addWidget(Image2, 1, 0);
 
   GroupBox18 = new QGroupBox("[ Bit Memory ]", page);

@@ -2,6 +2,9 @@
 // make_bit_memory_picture.cpp and stored in the program as a Qt resource.
 #pragma once
 #include <QByteArray>
+#include <QImage>
 
 // The JPEG bytes of the picture.
 QByteArray BitMemoryPictureJpeg();
+// The picture, decoded with libjpeg.
+QImage BitMemoryPicture();
