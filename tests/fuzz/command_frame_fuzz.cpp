@@ -21,7 +21,8 @@ uint16_t bitwiseKermit(const uint8_t* data, size_t length) {
   uint16_t crc = 0;
   for (size_t i = 0; i < length; ++i) {
     crc ^= data[i];
-    for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0x8408) : crc >> 1;
+    for (int bit = 0; bit < 8; ++bit)
+      crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0x8408) : crc >> 1;
   }
   return crc;
 }
@@ -49,9 +50,9 @@ void checkFrame(const std::vector<uint8_t>& payload) {
   const int length = static_cast<int>(payload.size());
   const int result = SendCommand(CMD_RAW_FRAME, payload.data(), length);
   const uint16_t crc = bitwiseKermit(payload.data(), payload.size());
-  std::vector<uint8_t> expected = {0x60, static_cast<uint8_t>((length + 2) >> 8),
-                                   static_cast<uint8_t>((length + 2) & 0xFF),
-                                   static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc & 0xFF)};
+  std::vector<uint8_t> expected = {
+      0x60, static_cast<uint8_t>((length + 2) >> 8), static_cast<uint8_t>((length + 2) & 0xFF),
+      static_cast<uint8_t>(crc >> 8), static_cast<uint8_t>(crc & 0xFF)};
   expected.insert(expected.end(), payload.begin(), payload.end());
   uint8_t check = 0;
   for (uint8_t byte : expected) check ^= byte;
@@ -107,9 +108,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   for (int i = 0; i < repeat; ++i) data.insert(data.end(), prefix + prefixLength, input + size);
 
   switch (mode) {
-    case 0: checkText(prefix, prefixLength, data); break;
-    case 1: checkFrame(data); break;
-    default: checkTableCode(code, data); break;
+    case 0:
+      checkText(prefix, prefixLength, data);
+      break;
+    case 1:
+      checkFrame(data);
+      break;
+    default:
+      checkTableCode(code, data);
+      break;
   }
   return 0;
 }

@@ -40,7 +40,8 @@ std::vector<fs::path> inputFiles(int argc, char** argv) {
 bool runFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return false;
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
   std::unique_ptr<uint8_t[]> exact(new uint8_t[bytes.size()]);
   std::copy(bytes.begin(), bytes.end(), exact.get());
   LLVMFuzzerTestOneInput(exact.get(), bytes.size());

@@ -48,7 +48,8 @@ void checkCanonical(const uint8_t* fields) {
   std::snprintf(text, sizeof text, "%u.%u.%u.%u", fields[0], fields[1], fields[2], fields[3]);
   in_addr expected{};
   require(inet_pton(AF_INET, text, &expected) == 1, "the reference address is valid");
-  require(ParseDottedIp(text) == static_cast<int32_t>(expected.s_addr), "a.b.c.d agrees with inet_pton");
+  require(ParseDottedIp(text) == static_cast<int32_t>(expected.s_addr),
+          "a.b.c.d agrees with inet_pton");
 }
 
 void checkToken(const std::string& text, int size) {
@@ -61,8 +62,10 @@ void checkToken(const std::string& text, int size) {
   const size_t expectedAfter = end < text.size() ? end + 1 : text.size();
   require(after == text.c_str() + expectedAfter, "position after the separator");
   if (size == 0) return;
-  const std::string kept = text.substr(start, std::min<size_t>(end - start, static_cast<size_t>(size - 1)));
-  require(std::strlen(token.get()) == kept.size() && kept == token.get(), "token cut to its buffer");
+  const std::string kept =
+      text.substr(start, std::min<size_t>(end - start, static_cast<size_t>(size - 1)));
+  require(std::strlen(token.get()) == kept.size() && kept == token.get(),
+          "token cut to its buffer");
 }
 
 }  // namespace
@@ -70,7 +73,8 @@ void checkToken(const std::string& text, int size) {
 // Input: a token buffer size, four address bytes, then the text (up to a NUL).
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   if (size < 5) return 0;
-  const std::string text(reinterpret_cast<const char*>(input + 5), strnlen(reinterpret_cast<const char*>(input + 5), size - 5));
+  const std::string text(reinterpret_cast<const char*>(input + 5),
+                         strnlen(reinterpret_cast<const char*>(input + 5), size - 5));
   checkAddress(text);
   checkCanonical(input + 1);
   checkToken(text, input[0] % 40);

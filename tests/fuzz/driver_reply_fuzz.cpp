@@ -20,9 +20,9 @@
 
 #include "fuzz_check.h"
 #include "iso_track_coding.h"
+#include "platform/tick.h"
 #include "protocol_engine.h"
 #include "raw_track_bits.h"
-#include "platform/tick.h"
 #include "track_fields.h"
 
 namespace {
@@ -122,7 +122,8 @@ std::unique_ptr<SessionRecord> newSession(const Link& link, int flag) {
 }
 
 // What the twin session's state machine makes of the model's outcome.
-int twinResult(Outcome outcome, const std::string& reply, SessionRecord* twin, CoderRecord* record, int track) {
+int twinResult(Outcome outcome, const std::string& reply, SessionRecord* twin, CoderRecord* record,
+               int track) {
   switch (outcome) {
     case Outcome::TimeOut:
       return mrw_state_machine(twin, MRW_EV_TIMEOUT, nullptr, 0);
@@ -138,7 +139,8 @@ int twinResult(Outcome outcome, const std::string& reply, SessionRecord* twin, C
 }
 
 // The coding of what was stored, found in the reply's bits.
-void checkStoredData(const SessionRecord& session, CoderRecord* record, int track, const std::string& reply) {
+void checkStoredData(const SessionRecord& session, CoderRecord* record, int track,
+                     const std::string& reply) {
   const int length = TrackLength(record, track);
   const char* area = TrackArea(record, track);
   std::string bits;
@@ -150,9 +152,11 @@ void checkStoredData(const SessionRecord& session, CoderRecord* record, int trac
     const std::string payload = reply.substr(reply.find_first_not_of('0', 3) + 1, kRawTrackBits);
     if (payload.find_first_not_of("01") != std::string::npos) return;
   } else {
-    require(length < kTrackAreaSize && area[length] == '\0' && std::strlen(area) == static_cast<size_t>(length),
+    require(length < kTrackAreaSize && area[length] == '\0' &&
+                std::strlen(area) == static_cast<size_t>(length),
             "an ISO read stores its text and NUL inside the area");
-    bits.resize(static_cast<size_t>((track == 1 ? kTrack1GroupWidth : kTrack23GroupWidth) * (length + 3)));
+    bits.resize(
+        static_cast<size_t>((track == 1 ? kTrack1GroupWidth : kTrack23GroupWidth) * (length + 3)));
     if (track == 1) {
       EncodeTrack1(&bits[0], area, length);
     } else {
@@ -170,7 +174,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-// Input: track, coding flag and a last reply left in the buffer, then pieces, each a length byte and its bytes.
+// Input: track, coding flag and a last reply left in the buffer, then pieces, each a length byte
+// and its bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   if (size < 1) return 0;
   const int track = 1 + input[0] % 3;
@@ -207,6 +212,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   require(session->lastResult == expected, "the wait ends as the model says");
   require(session->lastError == twin->lastError, "track errors as the model says");
   require(std::memcmp(&record, &twinRecord, sizeof record) == 0, "stored data as the model says");
-  if (outcome == Outcome::Reply && expected == MRW_OK) checkStoredData(*session, &record, track, reply);
+  if (outcome == Outcome::Reply && expected == MRW_OK)
+    checkStoredData(*session, &record, track, reply);
   return 0;
 }

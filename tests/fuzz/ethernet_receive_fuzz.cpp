@@ -47,7 +47,8 @@ void openListener() {
 // state from one input to the next).
 void sendAndClose(int peer, std::vector<uint8_t> stream, size_t piece) {
   for (size_t sent = 0; sent < stream.size();) {
-    const ssize_t count = ::send(peer, stream.data() + sent, std::min(piece, stream.size() - sent), MSG_NOSIGNAL);
+    const ssize_t count =
+        ::send(peer, stream.data() + sent, std::min(piece, stream.size() - sent), MSG_NOSIGNAL);
     if (count <= 0) break;
     sent += static_cast<size_t>(count);
   }
@@ -67,7 +68,8 @@ Received receiveOne() {
   const int32_t result = EthernetReceive(destination.get(), &length);
   Received received{result, length, {}};
   if (result == 1) {
-    require(length > 0 && static_cast<size_t>(length) <= kDestinationSize, "a line's length fits the destination");
+    require(length > 0 && static_cast<size_t>(length) <= kDestinationSize,
+            "a line's length fits the destination");
     received.bytes.assign(destination.get(), destination.get() + length);
     return received;
   }
@@ -89,7 +91,8 @@ void checkStream(const std::vector<uint8_t>& stream, size_t piece) {
 
   size_t lineStart = 0;
   for (;;) {
-    const auto lf = std::find(stream.begin() + static_cast<std::ptrdiff_t>(lineStart), stream.end(), '\n');
+    const auto lf =
+        std::find(stream.begin() + static_cast<std::ptrdiff_t>(lineStart), stream.end(), '\n');
     const Received received = receiveOne();
     if (lf == stream.end()) {
       require(received.result == -3, "after the last whole line: -3, the part of a line dropped");
@@ -100,7 +103,8 @@ void checkStream(const std::vector<uint8_t>& stream, size_t piece) {
       require(received.result == -1, "a line over 1024 bytes is refused");
     } else {
       require(received.result == 1, "a whole line is received");
-      require(std::equal(received.bytes.begin(), received.bytes.end(), stream.begin() + static_cast<std::ptrdiff_t>(lineStart),
+      require(std::equal(received.bytes.begin(), received.bytes.end(),
+                         stream.begin() + static_cast<std::ptrdiff_t>(lineStart),
                          stream.begin() + static_cast<std::ptrdiff_t>(lineEnd)),
               "exactly the next line");
     }

@@ -3,8 +3,10 @@
 // fields, it never needs more than the documented room (the target gives the
 // builder a heap block of exactly kNbsMessageMax bytes), and a length byte
 // outside its area gives no message.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -43,7 +45,8 @@ std::string trackHex(const char* data, int length) {
   std::string hex;
   for (size_t i = 0; i < bits.size(); i += 8) {
     char pair[3];
-    std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned>(std::stoul(bits.substr(i, 8), nullptr, 2)));
+    std::snprintf(pair, sizeof pair, "%02X",
+                  static_cast<unsigned>(std::stoul(bits.substr(i, 8), nullptr, 2)));
     hex += pair;
   }
   return hex;
@@ -67,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   std::unique_ptr<char[]> texts(new char[kTextBlockSize]());
   const size_t recordBytes = std::min(size, sizeof(CoderRecord));
   std::memcpy(record.get(), input, recordBytes);
-  std::memcpy(texts.get(), input + recordBytes, std::min<size_t>(size - recordBytes, kTextBlockSize));
+  std::memcpy(texts.get(), input + recordBytes,
+              std::min<size_t>(size - recordBytes, kTextBlockSize));
 
   std::unique_ptr<char[]> out(new char[kNbsMessageMax]);
   const int length = BuildNbsMessage(out.get(), record.get(), texts.get());

@@ -26,14 +26,17 @@ void checkRoundTrip(const uint8_t* input, size_t size) {
     const int bit = (data[i / 8] >> (7 - i % 8)) & 1;
     require(bits[i] == '0' + bit, "each byte most significant bit first");
   }
-  const char framing = input[kRawTrackBytes] == '0' ? '1' : static_cast<char>(input[kRawTrackBytes]);
+  const char framing =
+      input[kRawTrackBytes] == '0' ? '1' : static_cast<char>(input[kRawTrackBytes]);
   std::string reply = "00" + std::string(1, '1') + std::string(input[kRawTrackBytes + 1] % 8, '0') +
                       framing + std::string(bits.get(), kRawTrackBits) +
                       std::string(reinterpret_cast<const char*>(input + kRawTrackBytes + 2),
                                   size - kRawTrackBytes - 2);
   std::unique_ptr<unsigned char[]> back(new unsigned char[kRawTrackBytes]);
-  require(RawBitsToTrack(back.get(), reply.data(), static_cast<int>(reply.size())), "a whole raw reply is taken");
-  require(std::memcmp(back.get(), data.get(), kRawTrackBytes) == 0, "bits then bytes give the bytes back");
+  require(RawBitsToTrack(back.get(), reply.data(), static_cast<int>(reply.size())),
+          "a whole raw reply is taken");
+  require(std::memcmp(back.get(), data.get(), kRawTrackBytes) == 0,
+          "bits then bytes give the bytes back");
 }
 
 void checkArbitraryReply(const uint8_t* input, size_t size) {
@@ -48,7 +51,8 @@ void checkArbitraryReply(const uint8_t* input, size_t size) {
   const bool whole = framing != std::string::npos && size - framing - 1 >= kRawTrackBits;
   require(taken == whole, "taken exactly when 264 characters follow the framing character");
   if (!taken) {
-    for (int i = 0; i < kRawTrackBytes; ++i) require(out[i] == kUntouched, "a refused reply leaves the area");
+    for (int i = 0; i < kRawTrackBytes; ++i)
+      require(out[i] == kUntouched, "a refused reply leaves the area");
     return;
   }
   // Characters other than '0' and '1' are packed unchecked: only bytes made

@@ -9,17 +9,18 @@
 // - A failed read-test reply counts one error on its track only.
 // - The network settings read back show the octets and port of the reply's
 //   hexadecimal pairs in decimal, and its MAC pairs as received.
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -47,9 +48,10 @@ namespace {
 constexpr size_t kLongestLine = 1024;
 constexpr size_t kHexDumpChars = 341;
 // The ids the reply handler tells apart; an input byte picks one.
-constexpr int kCommandIds[] = {0,  1,  2,  4,  5,  6,  7,  8,  12, 13, 14, 15, 16, 17,   18,   19, 20,
-                               21, 22, 23, 24, 25, 26, 27, 28, 30, 31, 32, 33, 34, 41,   50,   51, 52,
-                               53, 70, 71, 80, 81, 82, 88, 99, 100, 3,  9,  29, 3030, 3031, 4242};
+constexpr int kCommandIds[] = {0,  1,  2,  4,   5,  6,  7,  8,    12,   13,  14, 15, 16,
+                               17, 18, 19, 20,  21, 22, 23, 24,   25,   26,  27, 28, 30,
+                               31, 32, 33, 34,  41, 50, 51, 52,   53,   70,  71, 80, 81,
+                               82, 88, 99, 100, 3,  9,  29, 3030, 3031, 4242};
 
 int peer = -1;
 
@@ -114,7 +116,8 @@ void checkHexDump(const std::string& text) {
   const std::string payload = text.size() > 3 ? text.substr(3) : std::string();
   static QPlainTextEdit* shownAlone = new QPlainTextEdit;
   shownAlone->setPlainText(QString::fromLatin1(payload.c_str()));
-  require(Form1->Memo9->toPlainText() == shownAlone->toPlainText(), "payload text behind the hex dump");
+  require(Form1->Memo9->toPlainText() == shownAlone->toPlainText(),
+          "payload text behind the hex dump");
   require(HexDumpFlag == 0, "the hex dump is shown once");
 }
 
@@ -131,22 +134,26 @@ bool isHexDigit(char c) { return std::strchr("0123456789ABCDEFabcdef", c) != nul
 void checkNetSettings(const std::string& text) {
   const std::string padded = text + std::string(64, '\0');
   const std::array<QLineEdit*, 23> edits = {
-      Form1->eMac1,     Form1->eMac2,     Form1->eMac3,     Form1->eMac4,  Form1->eMac5,  Form1->eMac6,
-      Form1->eIP1,      Form1->eIP2,      Form1->eIP3,      Form1->eIP4,   Form1->eGate1, Form1->eGate2,
-      Form1->eGate3,    Form1->eGate4,    Form1->eSubnet1,  Form1->eSubnet2, Form1->eSubnet3,
-      Form1->eSubnet4,  Form1->eDns1,     Form1->eDns2,     Form1->eDns3,  Form1->eDns4,  Form1->eEPort};
+      Form1->eMac1,    Form1->eMac2,    Form1->eMac3,    Form1->eMac4,  Form1->eMac5,
+      Form1->eMac6,    Form1->eIP1,     Form1->eIP2,     Form1->eIP3,   Form1->eIP4,
+      Form1->eGate1,   Form1->eGate2,   Form1->eGate3,   Form1->eGate4, Form1->eSubnet1,
+      Form1->eSubnet2, Form1->eSubnet3, Form1->eSubnet4, Form1->eDns1,  Form1->eDns2,
+      Form1->eDns3,    Form1->eDns4,    Form1->eEPort};
   for (int mac = 0; mac < 6; ++mac) {
     const std::string pair = padded.substr(3 + 2 * mac, 2);
-    require(latin1(edits[mac]->text()) == pair.substr(0, std::strlen(pair.c_str())), "MAC pair as received");
+    require(latin1(edits[mac]->text()) == pair.substr(0, std::strlen(pair.c_str())),
+            "MAC pair as received");
   }
   for (int octet = 6; octet < 22; ++octet) {
     const std::string pair = padded.substr(3 + 2 * octet, 2);
     if (!isHexDigit(pair[0]) || !isHexDigit(pair[1])) continue;
-    require(latin1(edits[octet]->text()) == std::to_string(std::stoul(pair, nullptr, 16)), "octet in decimal");
+    require(latin1(edits[octet]->text()) == std::to_string(std::stoul(pair, nullptr, 16)),
+            "octet in decimal");
   }
   const std::string port = padded.substr(47, 4);
   if (std::all_of(port.begin(), port.end(), isHexDigit)) {
-    require(latin1(edits[22]->text()) == std::to_string(std::stoul(port, nullptr, 16)), "port in decimal");
+    require(latin1(edits[22]->text()) == std::to_string(std::stoul(port, nullptr, 16)),
+            "port in decimal");
   }
 }
 
@@ -186,7 +193,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   }
   require(result == 1 && handled, "a line is handled");
   const std::string text = line.substr(0, std::strlen(line.c_str()));
-  require(std::strlen(ReplyBuffer) == text.size() && text == ReplyBuffer, "ReplyBuffer holds the reply");
+  require(std::strlen(ReplyBuffer) == text.size() && text == ReplyBuffer,
+          "ReplyBuffer holds the reply");
   require(ReplyStatus == static_cast<int>(std::strtol(text.substr(0, 2).c_str(), nullptr, 10)),
           "status from the first two characters");
   if (hexDump) checkHexDump(text);

@@ -32,14 +32,17 @@ std::string encoded(const TrackCoding& coding, const std::string& text) {
   const int length = static_cast<int>(text.size());
   const size_t size = static_cast<size_t>(coding.width) * (text.size() + 3);
   std::unique_ptr<char[]> bits(new char[size]);
-  require(coding.encode(bits.get(), text.data(), length) == static_cast<int>(size), "encoded length");
+  require(coding.encode(bits.get(), text.data(), length) == static_cast<int>(size),
+          "encoded length");
   return std::string(bits.get(), size);
 }
 
 // Decodes into a heap area of exactly outSize bytes.
-int decoded(const TrackCoding& coding, const std::string& bits, int outSize, int* error, std::string* text) {
+int decoded(const TrackCoding& coding, const std::string& bits, int outSize, int* error,
+            std::string* text) {
   std::unique_ptr<char[]> out(new char[outSize]);
-  const int count = coding.decode(error, out.get(), outSize, bits.data(), static_cast<int>(bits.size()));
+  const int count =
+      coding.decode(error, out.get(), outSize, bits.data(), static_cast<int>(bits.size()));
   if (*error == 0) {
     require(count >= 0 && count < outSize, "decoded text fits its area with its NUL");
     require(out[count] == '\0', "decoded text ends with NUL");
@@ -68,7 +71,8 @@ std::string trackText(const TrackCoding& coding, const uint8_t* bytes, size_t si
   return text;
 }
 
-void checkRoundTrip(const TrackCoding& coding, int leadingZeros, const uint8_t* bytes, size_t size) {
+void checkRoundTrip(const TrackCoding& coding, int leadingZeros, const uint8_t* bytes,
+                    size_t size) {
   const std::string text = trackText(coding, bytes, size);
   const std::string bits = std::string(leadingZeros, '0') + encoded(coding, text) + "01x";
   int error = 0;
@@ -96,7 +100,8 @@ void checkArbitraryBits(const TrackCoding& coding, int outSize, const uint8_t* b
   if (error != 0) return;
   const std::string again = encoded(coding, text);
   const size_t first = bits.find_first_not_of('0');
-  require(bits.compare(first, again.size(), again) == 0, "an accepted text encodes to the bits it came from");
+  require(bits.compare(first, again.size(), again) == 0,
+          "an accepted text encodes to the bits it came from");
 }
 
 bool referenceAccepts(int track, char c) {
@@ -121,7 +126,8 @@ int referenceCheck(const char* text, int length, int track, int flag) {
 void checkValidation(int track, int flag, int length, const uint8_t* bytes, size_t size) {
   std::unique_ptr<char[]> text(new char[size]);
   std::memcpy(text.get(), bytes, size);
-  require(CheckTrackData(text.get(), length, track, flag) == referenceCheck(text.get(), length, track, flag),
+  require(CheckTrackData(text.get(), length, track, flag) ==
+              referenceCheck(text.get(), length, track, flag),
           "write check agrees with the character table");
 }
 
@@ -141,8 +147,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
       checkArbitraryBits(coding, 1 + input[2] % 128, rest, restSize);
       break;
     default:
-      checkValidation(input[1] % 5, input[2] & 1, input[2] < 0xC0 ? static_cast<int>(restSize) : 0xBF - input[2],
-                      rest, restSize);
+      checkValidation(input[1] % 5, input[2] & 1,
+                      input[2] < 0xC0 ? static_cast<int>(restSize) : 0xBF - input[2], rest,
+                      restSize);
       break;
   }
   return 0;
