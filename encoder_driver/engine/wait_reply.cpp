@@ -16,6 +16,9 @@ constexpr char kEot = 0x04;
 constexpr char kAck = 0x06;
 constexpr char kNak = 0x15;
 
+// Status digits and echo character open every reply to a line.
+constexpr int kReplyHead = 3;
+
 // A reply ends at LF, at ETX and one more byte, or at a lone EOT, ACK or NAK.
 bool replyComplete(const char* buffer, int filled) {
   const char last = buffer[filled - 1];
@@ -73,9 +76,11 @@ void WaitReply(SessionRecord* session, CoderRecord* record, int track) {
     // Replies to other lines are dropped one line at a time; what is left may
     // already hold the awaited reply, which must not wait for further bytes.
     while (filled > 0 && replyComplete(buffer, filled)) {
-      const int status = (buffer[0] - '0') * 10 + (buffer[1] - '0');
-      const int echo = buffer[2] - '0';
-      if (echo == track) {
+      // A reply shorter than status and echo answers no line (a stray line
+      // end or handshake byte); the bytes behind it in the buffer are what
+      // an earlier reply left and say nothing about this one.
+      if (filled >= kReplyHead && buffer[2] - '0' == track) {
+        const int status = (buffer[0] - '0') * 10 + (buffer[1] - '0');
         mrw_state_machine(session, status, record, track);
         return;
       }

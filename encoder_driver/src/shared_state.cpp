@@ -79,7 +79,7 @@ SharedSection* mapSegment() {
     fd = shm_open(name.c_str(), O_RDWR | O_CLOEXEC, 0);
     if (fd < 0) return nullptr;
   }
-  bool sized = creator ? ftruncate(fd, size) == 0 : waitUntil(platform::TickCount(), [fd, size] {
+  bool sized = creator ? ftruncate(fd, size) == 0 : waitUntil(platform::TickCount(), [fd] {
     struct stat info {};
     return fstat(fd, &info) == 0 && info.st_size >= size;
   });

@@ -14,6 +14,7 @@ uint32_t monotonicTick() {
 }
 
 std::atomic<TickSource> currentSource{nullptr};
+std::atomic<SleepFunction> currentSleep{nullptr};
 
 }  // namespace
 
@@ -29,6 +30,11 @@ uint32_t TicksLeft(uint32_t start, uint32_t boundMs) {
   return elapsed >= boundMs ? 0 : boundMs - elapsed;
 }
 
-void SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SleepMs(uint32_t ms) {
+  if (SleepFunction sleep = currentSleep.load(std::memory_order_acquire)) return sleep(ms);
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void SetSleepFunction(SleepFunction sleep) { currentSleep.store(sleep, std::memory_order_release); }
 
 }  // namespace platform

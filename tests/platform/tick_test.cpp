@@ -36,3 +36,16 @@ TEST(Tick, RealClockAdvances) {
   EXPECT_GE(elapsed, 19u);
   EXPECT_LT(elapsed, 5000u);
 }
+
+TEST(Tick, ReplacedSleepRunsInsteadOfWaiting) {
+  static uint32_t slept = 0;
+  platform::SetSleepFunction([](uint32_t ms) { slept += ms; });
+  const uint32_t first = platform::TickCount();
+  platform::SleepMs(60000);
+  platform::SleepMs(500);
+  platform::SetSleepFunction(nullptr);
+  EXPECT_EQ(slept, 60500u);
+  EXPECT_LT(platform::TickCount() - first, 5000u);
+  platform::SleepMs(20);
+  EXPECT_EQ(slept, 60500u);
+}

@@ -21,7 +21,14 @@ constexpr int kWaitSliceMs = 50;
 // Milliseconds left before `start + boundMs`, 0 once the bound has passed.
 uint32_t TicksLeft(uint32_t start, uint32_t boundMs);
 
-// Blocks the calling thread for at least `ms` milliseconds of real time.
+// Blocks the calling thread for at least `ms` milliseconds of real time, or
+// runs the replacement a test installed.
 void SleepMs(uint32_t ms);
+
+// Tests replace the sleeps of the pacing (the reply wait's 500 ms passes) so
+// that many waits cost no real time; the replacement runs on the sleeping
+// thread. nullptr restores real sleeping.
+using SleepFunction = void (*)(uint32_t ms);
+void SetSleepFunction(SleepFunction sleep);
 
 }  // namespace platform
