@@ -1,6 +1,8 @@
 #include "gui/HiddenTabs.h"
 
+#include <QApplication>
 #include <QProxyStyle>
+#include <QStyleFactory>
 #include <QStyleOption>
 #include <QTabBar>
 #include <QTabWidget>
@@ -12,6 +14,9 @@ namespace {
 // the left end of the bar. A tab without room draws nothing here.
 class NoRoomNoTabStyle : public QProxyStyle {
  public:
+  // Draws the rest as a fresh instance of the application's style would.
+  NoRoomNoTabStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
   void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                    const QWidget* widget) const override {
     const bool tabPart = element == CE_TabBarTab || element == CE_TabBarTabShape ||
@@ -23,7 +28,7 @@ class NoRoomNoTabStyle : public QProxyStyle {
 
 void drawNoTabWithoutRoom(QTabBar* bar) {
   if (dynamic_cast<NoRoomNoTabStyle*>(bar->style()) != nullptr) return;
-  auto* style = new NoRoomNoTabStyle;  // follows the application's style
+  auto* style = new NoRoomNoTabStyle;
   style->setParent(bar);
   bar->setStyle(style);
 }
