@@ -2,11 +2,14 @@
 
 #include <QApplication>
 
+#include <initializer_list>
+
 #include "gui/ActiveForm.h"
 #include "gui/EscapeKey.h"
 #include "Ethernetopen.h"
 #include "Main.h"
 #include "gui/MessageDialogs.h"
+#include "gui/PlainTextLabels.h"
 #include "Portopen.h"
 #include "Unit2.h"
 #include "ZUV_ETHERNET.h"
@@ -19,6 +22,9 @@ void createConsoleWindows(QApplication& application) {
   PortForm = new TPortForm;
   Ethernet = new TEthernet;
   Remove = new TRemove;
+  for (QWidget* window : std::initializer_list<QWidget*>{Form1, PortForm, Ethernet, Remove}) {
+    showLabelsAsPlainText(window);
+  }
   Form1->show();
   activateMainForm(Form1);
 }

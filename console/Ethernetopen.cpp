@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
+#include "gui/ControlText.h"
 #include "gui/DialogButtons.h"
 #include "Main.h"
 #include "ZUV_ETHERNET.h"
@@ -52,10 +54,12 @@ TEthernet::TEthernet(QWidget* parent) : QDialog(parent) {
 }
 
 void TEthernet::Button1Click() {
+  // Taken first: an address the reader cannot be named by is refused before
+  // the open link is closed, and the dialog stays for a correction.
+  const std::string address = ControlBytes(MaskEdit1->text());
   Closed_Ethernet();
   const int32_t port = PortNumberOf(RichEdit2->toPlainText());
-  const QByteArray address = MaskEdit1->text().toLatin1();
-  if (Connect_Ethernet(address.constData(), port) != 0) {
+  if (Connect_Ethernet(address.c_str(), port) != 0) {
     LinkMode = LINK_ETHERNET;
     Form1->setPanelText("Ethernet Communication Success !!");
     Form1->PageControl1->setEnabled(true);

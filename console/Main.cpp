@@ -17,6 +17,7 @@
 #include "Ethernetopen.h"
 #include "gui/EventHandlers.h"
 #include "gui/GuiThread.h"
+#include "gui/HiddenTabs.h"
 #include "Portopen.h"
 #include "ZUV_ETHERNET.h"
 #include "link/link.h"
@@ -128,8 +129,8 @@ void TForm1::buildPages() {
     page->setObjectName(spec.name);
     *spec.page = page;
     (this->*spec.build)(page);
-    int index = PageControl1->addTab(page, spec.caption);
-    PageControl1->setTabVisible(index, spec.tabShown);
+    const int index = PageControl1->addTab(page, spec.caption);
+    if (!spec.tabShown) hidePageTab(PageControl1, index);
   }
 }
 

@@ -1,6 +1,16 @@
 #include "gui/ControlText.h"
 
 #include <QPlainTextEdit>
+#include <QTextDocument>
+
+namespace {
+
+bool isLineBreak(char16_t unit) {
+  return unit == u'\n' || unit == u'\r' || unit == QChar::ParagraphSeparator ||
+         unit == QChar::LineSeparator;
+}
+
+}  // namespace
 
 std::string ControlBytes(const QString& text) {
   std::string bytes;
@@ -8,7 +18,8 @@ std::string ControlBytes(const QString& text) {
   for (qsizetype at = 0; at < text.size(); ++at) {
     const QChar c = text.at(at);
     const char16_t unit = c.unicode();
-    if (unit == u'\n' || unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator) {
+    if (isLineBreak(unit)) {
+      if (unit == u'\r' && at + 1 < text.size() && text.at(at + 1) == u'\n') ++at;
       bytes += "\r\n";
     } else if (unit <= 0xFF) {
       bytes += static_cast<char>(unit);
@@ -22,4 +33,8 @@ std::string ControlBytes(const QString& text) {
   return bytes;
 }
 
-std::string ControlBytes(const QPlainTextEdit* memo) { return ControlBytes(memo->toPlainText()); }
+// The raw text keeps what toPlainText() would turn into a blank (U+00A0) and
+// gives each line break as a separator character.
+std::string ControlBytes(const QPlainTextEdit* memo) {
+  return ControlBytes(memo->document()->toRawText());
+}

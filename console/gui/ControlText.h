@@ -16,8 +16,10 @@ class EControlText : public std::invalid_argument {
   using std::invalid_argument::invalid_argument;
 };
 
-// `text` with each LF (and each paragraph separator) as CR LF. A character
-// outside Latin-1 raises EControlText("'<c>' cannot be sent to the reader").
+// `text` with each line break (CR LF, CR, LF, line or paragraph separator) as
+// CR LF. A character outside Latin-1 raises
+// EControlText("'<c>' cannot be sent to the reader"), <c> in UTF-8.
 std::string ControlBytes(const QString& text);
-// The whole text of a memo or rich edit, as ControlBytes gives it.
+// The whole text of a memo or rich edit, as ControlBytes gives it; characters
+// that the box's plain text would change (a no-break space) are kept.
 std::string ControlBytes(const QPlainTextEdit* memo);

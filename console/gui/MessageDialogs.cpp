@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringDecoder>
 
 #include <cstdio>
 
@@ -11,13 +12,23 @@
 
 namespace {
 
+// The console's own texts are ASCII; exception messages carry typed text as
+// UTF-8; a reader's bytes are Latin-1, which is what text that is no UTF-8
+// is taken for.
+QString boxText(const char* text) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString decoded = utf8(text);
+  return utf8.hasError() ? QString::fromLatin1(text) : decoded;
+}
+
 void showConsoleBox(const char* text) {
   if (!onGuiThread() || QApplication::instance() == nullptr) {
     std::fprintf(stderr, "%s\n", text);
     return;
   }
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), QString::fromLatin1(text),
+  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), boxText(text),
                   QMessageBox::Ok, QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "gui/ControlText.h"
 #include "gui/EventHandlers.h"
 #include "gui/GuiThread.h"
 #include "Main.h"
@@ -63,7 +64,7 @@ void sendTrackSetting(int commandId, int code, const char* const data[3],
 
 // The text of a setting edit as sent: at most `length` characters, as typed.
 std::string settingText(const QLineEdit* edit, int length) {
-  return edit->text().toLatin1().left(length).toStdString();
+  return ControlBytes(edit->text().left(length));
 }
 
 }  // namespace

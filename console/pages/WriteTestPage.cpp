@@ -18,7 +18,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
+#include "gui/ControlText.h"
 #include "gui/EventHandlers.h"
 #include "gui/GuiThread.h"
 #include "Main.h"
@@ -38,15 +40,16 @@ struct WriteTrack {
   std::atomic<int32_t>* errors;
 };
 
-// TxBuffer := the track character, then the box's text, then a zero. Text
-// that does not fit (more than kTxBufferSize - 2 characters) is cut there;
-// returns the bytes to send.
+// TxBuffer := the track character, then the box's text (line breaks as CR
+// LF), then a zero. Text that does not fit (more than kTxBufferSize - 2
+// bytes) is cut there; returns the bytes to send. A character the reader
+// cannot get raises EControlText before TxBuffer changes: nothing is sent.
 int fillTxBuffer(char trackChar, const QPlainTextEdit* dataBox) {
+  const std::string text = ControlBytes(dataBox);
   std::memset(TxBuffer, 0, sizeof TxBuffer);
   TxBuffer[0] = trackChar;
-  const QByteArray text = dataBox->toPlainText().toLatin1();
   const int length = std::min<int>(static_cast<int>(text.size()), kTxBufferSize - 2);
-  std::memcpy(TxBuffer + 1, text.constData(), static_cast<size_t>(length));
+  std::memcpy(TxBuffer + 1, text.data(), static_cast<size_t>(length));
   return 1 + length;
 }
 
