@@ -20,6 +20,7 @@
 #include "Portopen.h"
 #include "ZUV_ETHERNET.h"
 #include "link/link.h"
+#include "pages/TestSteps.h"
 
 TForm1* Form1 = nullptr;
 
@@ -155,6 +156,7 @@ void TForm1::BitBtn7Click() {
 }
 
 void TForm1::BitBtn2Click() {
+  endRunsOnLinkClose();
   ClientSocket1->Active = false;
   CloseSerialPort();
   ShowStatus("Com port Closed...");
@@ -166,11 +168,13 @@ void TForm1::BitBtn4Click() {
 }
 
 void TForm1::BitBtn8Click() {
+  endRunsOnLinkClose();
   Closed_Ethernet();
   ShowStatus("Ethernet port Closed...");
 }
 
 void TForm1::BitBtn3Click() {
+  endRunsOnLinkClose();
   Closed_Ethernet();
   CloseSerialPort();
   QApplication::exit(0);

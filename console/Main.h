@@ -229,6 +229,7 @@ class TForm1 : public QWidget, public ActivatableForm {
   QPushButton* Button26 = nullptr;  // "Eject"
   void Button23Click();
   void Button24Click();
+  void Button27Click();  // "Auto Test" (pages/AutoWriteTest.cpp)
   void Button25Click();
   void Button26Click();
   void RadioButton10Click();
