@@ -147,6 +147,7 @@ void TForm1::FormActivate() {
 // ---- link buttons ----------------------------------------------------------
 
 void TForm1::BitBtn7Click() {
+  endRunsOnLinkClose();
   CloseSerialPort();
   // Registered before the dialog as well, so that the probe's reply is
   // reported on the first opening of a run too.
@@ -163,6 +164,7 @@ void TForm1::BitBtn2Click() {
 }
 
 void TForm1::BitBtn4Click() {
+  endRunsOnLinkClose();
   showModal(Ethernet, nullptr);
   SetReceiveCallback(ReceiveCallback);
 }

@@ -116,7 +116,10 @@ uint32_t trackReplyBound(bool insertCard, bool timeLox) {
   return timeLox ? kTimeLoxReplyMs : kTrackReplyMs;
 }
 
-void endRunsOnLinkClose() { linkClosedByOperator = true; }
+void endRunsOnLinkClose() {
+  linkClosedByOperator = true;
+  ForgetOwedReplies();
+}
 
 void showLinkLost() { Form1->setPanelText("Link to the reader lost !!"); }
 

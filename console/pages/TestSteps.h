@@ -75,8 +75,9 @@ StepResult exchangeTrackCommand(const TrackStep& step);
 // the operator to insert a card, else kTimeLoxReplyMs or kTrackReplyMs.
 uint32_t trackReplyBound(bool insertCard, bool timeLox);
 
-// The operator closed the link (Exit, Port Close, Ethernet Close): a running
-// test ends after the step now waiting, which ends at once.
+// The operator closed the link (Exit, Port Close, Ethernet Close, or a link
+// dialog that closes the old link first): a running test ends after the step
+// now waiting, which ends at once, and no reply of the old link is awaited.
 void endRunsOnLinkClose();
 
 // Panel1 := "Link to the reader lost !!"; the run's end after a LinkLost step.

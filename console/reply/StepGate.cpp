@@ -55,6 +55,12 @@ void OpenStep(int commandId, char trackChar) {
   g.unnamedSeen = false;
 }
 
+void ForgetOwedReplies() {
+  Gate& g = gate();
+  std::lock_guard<std::mutex> hold(g.lock);
+  g.owed.clear();
+}
+
 void CloseStep(uint32_t lateBoundMs) {
   Gate& g = gate();
   std::lock_guard<std::mutex> hold(g.lock);

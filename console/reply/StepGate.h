@@ -14,6 +14,9 @@
 // by FitReply.
 void OpenStep(int commandId, char trackChar);
 
+// The link the steps were sent on has been closed: no owed reply can come.
+void ForgetOwedReplies();
+
 // The step's wait has ended. When it ended without a reply and `lateBoundMs`
 // is not 0, that reply is still owed: a reply that comes within `lateBoundMs`
 // after this and fits it is taken as that late reply, not as a later step's.
