@@ -237,7 +237,12 @@ TEST_F(TestRunFaults, ExitDuringARunEndsTheProgramPromptly) {
   Form1->Edit3->setText("50");
   AfterLines exitNow(sim, 2, [] { Form1->BitBtn3->click(); });
   QTimer::singleShot(0, [] { Form1->Button16->click(); });
-  QTimer::singleShot(20000, [] { QApplication::exit(99); });
+  // A guard that dies with the test: a later test's dialog loop must never
+  // meet it.
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] { QApplication::exit(99); });
+  guard.start(20000);
   const auto startTime = Clock::now();
   EXPECT_EQ(QApplication::exec(), 0);
   EXPECT_LT(Clock::now() - startTime, std::chrono::seconds(5));
