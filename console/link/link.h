@@ -127,6 +127,10 @@ int SerialRead(uint8_t* buffer, int count);
 // the send failed even after the library's reconnect (nothing went out, so
 // no reply is read).
 int EthernetTransact(const uint8_t* buffer, int length);
+// Reads the next reply line over the network link and, when one came, calls
+// the registered callback before returning: for a caller whose reply was
+// preceded by another. The line receive's result.
+int EthernetReceiveReply();
 // Reads one reply into `text` (room for kLinkBufferSize bytes and a NUL) and,
 // for text replies of two bytes or more, its StatusCode into `status`.
 // 1 read, -1 abandoned with Esc before the first byte, -3 no first byte

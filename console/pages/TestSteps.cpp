@@ -69,7 +69,15 @@ StepResult waitForSerialReply(uint32_t start, uint32_t boundMs) {
   }
 }
 
+// Over Ethernet SendCommand has read and handled one reply line. When that
+// was an earlier step's late reply, the step's own comes next: read on, within
+// the link's bound from the send.
 StepResult ethernetResult(int sent, uint32_t start) {
+  for (int strays = 0; sent == 1 && StepStrayCount() > strays;) {
+    strays = StepStrayCount();
+    if (platform::TicksLeft(start, kEthernetReceiveBoundMs) == 0) break;
+    sent = EthernetReceiveReply();
+  }
   if (StepAnswered()) return StepResult::Answered;
   if (sent == 1) return StepResult::NoReply;
   if (sent == -1 || (sent == -3 && platform::TicksLeft(start, kEthernetReceiveBoundMs) > 0)) {
@@ -100,7 +108,7 @@ StepResult exchangeTrackCommand(const TrackStep& step) {
   if (sent == 0 || linkClosedByOperator) {
     result = StepResult::LinkLost;  // nothing went out, or the operator closed the link
   } else if (LinkMode == LINK_ETHERNET) {
-    result = ethernetResult(sent, start);  // SendCommand has read and handled the reply
+    result = ethernetResult(sent, start);
   } else {
     result = waitForSerialReply(start, step.boundMs);
   }

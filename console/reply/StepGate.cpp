@@ -25,6 +25,7 @@ struct Gate {
   bool taken = false;     // a reply was taken for the open step ...
   bool answered = false;  // ... and handled
   bool unnamedSeen = false;
+  int strays = 0;  // dropped while the step was open
   std::deque<OwedReply> owed;  // oldest first
 };
 
@@ -53,6 +54,7 @@ void OpenStep(int commandId, char trackChar) {
   g.taken = false;
   g.answered = false;
   g.unnamedSeen = false;
+  g.strays = 0;
 }
 
 void ForgetOwedReplies() {
@@ -87,9 +89,11 @@ ReplyFit FitReply(int commandId, char echo) {
   }
   if (!g.owed.empty() && g.owed.front().echo == echo) {
     g.owed.pop_front();
+    ++g.strays;
     return ReplyFit::Stray;
   }
   if (echo != g.trackChar) {
+    ++g.strays;
     // An earlier step's reply that came out of turn.
     for (auto it = g.owed.begin(); it != g.owed.end(); ++it) {
       if (it->echo == echo) {
@@ -115,6 +119,12 @@ bool StepAnswered() {
   Gate& g = gate();
   std::lock_guard<std::mutex> hold(g.lock);
   return g.answered;
+}
+
+int StepStrayCount() {
+  Gate& g = gate();
+  std::lock_guard<std::mutex> hold(g.lock);
+  return g.strays;
 }
 
 bool StepSawUnnamedReply() {

@@ -43,3 +43,5 @@ void FinishStepReply();
 bool StepAnswered();
 // True when a reply naming no track came while the step was open.
 bool StepSawUnnamedReply();
+// How many replies were dropped as strays while the step was open.
+int StepStrayCount();

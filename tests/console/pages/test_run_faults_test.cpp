@@ -88,6 +88,18 @@ TEST_F(TestRunFaults, LateReplyIsChargedToNoOtherStep) {
   EXPECT_EQ(memoText("Memo2").trimmed(), "0021234567890123456=2512");
 }
 
+// Over TCP a reply later than the link's 90000 ms comes in front of the next
+// read's own reply: that read still takes its own.
+TEST_F(TestRunFaults, ReplyLaterThanTheNetworkBoundIsSkippedByTheNextRead) {
+  openLink(Link::Ethernet);
+  speedUpClock(200);
+  answerLate(sim, "201", 600, 32);
+  Form1->CheckBox3->setChecked(false);
+  Form1->Button16->click();
+  EXPECT_EQ(Form1->Label9->text() + Form1->Label10->text(), "10");
+  EXPECT_EQ(memoText("Memo2").trimmed(), "0021234567890123456=2512");
+}
+
 // The "After insert card" modes leave the operator as long on a serial link
 // as over the network: a card inserted a minute after the command is taken.
 TEST_P(PagesOverBothLinks, InsertCardModesWaitAMinuteAndMore) {
