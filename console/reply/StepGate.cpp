@@ -47,7 +47,6 @@ void forgetExpired(std::deque<OwedReply>& owed) {
 void OpenStep(int commandId, char trackChar) {
   Gate& g = gate();
   std::lock_guard<std::mutex> hold(g.lock);
-  if (g.commandId != commandId) g.owed.clear();  // another command answers differently
   g.commandId = commandId;
   g.open = true;
   g.trackChar = trackChar;

@@ -9,9 +9,10 @@
 #pragma once
 #include <cstdint>
 
-// A step's command has been sent (or is about to be) under `commandId`; its
-// reply echoes `trackChar`. Until CloseStep, replies for `commandId` are sorted
-// by FitReply.
+// A step's command is about to be sent under `commandId`; its reply echoes
+// `trackChar`. From now on replies that come while `commandId` is pending are
+// sorted by FitReply (late replies of earlier steps, whatever their command,
+// among them).
 void OpenStep(int commandId, char trackChar);
 
 // The link the steps were sent on has been closed: no owed reply can come.
