@@ -63,11 +63,11 @@ TEST_F(TestRunFaults, LateReplyIsChargedToNoOtherStep) {
     QLabel* TForm1::*late;
     QLabel* TForm1::*next;
   } cases[] = {
-      {&TForm1::RadioButton7, &TForm1::Button16, "181", 100, 1100, &TForm1::Label9,
+      {&TForm1::RadioButton7, &TForm1::Button16, "181", 100, 1300, &TForm1::Label9,
        &TForm1::Label10},
-      {&TForm1::RadioButton10, &TForm1::Button23, "211", 10, 700, &TForm1::Label24,
+      {&TForm1::RadioButton10, &TForm1::Button23, "211", 5, 1400, &TForm1::Label24,
        &TForm1::Label25},
-      {&TForm1::RadioButton10, &TForm1::Button27, "211", 10, 1300, &TForm1::Label24,
+      {&TForm1::RadioButton10, &TForm1::Button27, "211", 10, 1400, &TForm1::Label24,
        &TForm1::Label25},
   };
   openLink(Link::Serial);
@@ -92,8 +92,8 @@ TEST_F(TestRunFaults, LateReplyIsChargedToNoOtherStep) {
 // read's own reply: that read still takes its own.
 TEST_F(TestRunFaults, ReplyLaterThanTheNetworkBoundIsSkippedByTheNextRead) {
   openLink(Link::Ethernet);
-  speedUpClock(200);
-  answerLate(sim, "201", 600, 32);
+  speedUpClock(100);
+  answerLate(sim, "201", 1200, 32);
   Form1->CheckBox3->setChecked(false);
   Form1->Button16->click();
   EXPECT_EQ(Form1->Label9->text() + Form1->Label10->text(), "10");
@@ -115,12 +115,12 @@ TEST_P(PagesOverBothLinks, InsertCardModesWaitAMinuteAndMore) {
       {&TForm1::RadioButton13, &TForm1::Button23, "231", &TForm1::Label24},
       {&TForm1::RadioButton14, &TForm1::Button23, "251", &TForm1::Label24},
   };
-  speedUpClock(200);
+  speedUpClock(100);
   for (QCheckBox* box : {Form1->CheckBox2, Form1->CheckBox3, Form1->CheckBox5, Form1->CheckBox6}) {
     box->setChecked(false);
   }
   for (const auto& c : cases) {
-    answerLate(sim, c.prefix, 60000 / 200);
+    answerLate(sim, c.prefix, 60000 / 100);
     (Form1->*c.mode)->click();
     const uint32_t startTicks = platform::TickCount();
     (Form1->*c.start)->click();
