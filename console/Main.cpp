@@ -21,6 +21,7 @@
 #include "Portopen.h"
 #include "ZUV_ETHERNET.h"
 #include "link/link.h"
+#include "pages/TestSteps.h"
 
 TForm1* Form1 = nullptr;
 
@@ -147,6 +148,7 @@ void TForm1::FormActivate() {
 // ---- link buttons ----------------------------------------------------------
 
 void TForm1::BitBtn7Click() {
+  endRunsOnLinkClose();
   CloseSerialPort();
   // Registered before the dialog as well, so that the probe's reply is
   // reported on the first opening of a run too.
@@ -156,22 +158,26 @@ void TForm1::BitBtn7Click() {
 }
 
 void TForm1::BitBtn2Click() {
+  endRunsOnLinkClose();
   ClientSocket1->Active = false;
   CloseSerialPort();
   ShowStatus("Com port Closed...");
 }
 
 void TForm1::BitBtn4Click() {
+  endRunsOnLinkClose();
   showModal(Ethernet, nullptr);
   SetReceiveCallback(ReceiveCallback);
 }
 
 void TForm1::BitBtn8Click() {
+  endRunsOnLinkClose();
   Closed_Ethernet();
   ShowStatus("Ethernet port Closed...");
 }
 
 void TForm1::BitBtn3Click() {
+  endRunsOnLinkClose();
   Closed_Ethernet();
   CloseSerialPort();
   QApplication::exit(0);

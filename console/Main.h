@@ -53,8 +53,8 @@ class TForm1 : public QWidget, public ActivatableForm {
   void ClientSocket1Error(int& errorCode);
   void ClientSocket1Read();
 
-  // Shows one message on the status line or, while a read or write test
-  // command is pending, counts it as that test's error. Any thread.
+  // Shows one message on the status line or, for the reply to a pending read
+  // or write test command, counts it as that test's error. Any thread.
   void ShowStatus(const std::string& message);
 
   // Lays the ATMEL grid out for the selected card type; empties its cells.
@@ -229,6 +229,7 @@ class TForm1 : public QWidget, public ActivatableForm {
   QPushButton* Button26 = nullptr;  // "Eject"
   void Button23Click();
   void Button24Click();
+  void Button27Click();  // "Auto Test" (pages/AutoWriteTest.cpp)
   void Button25Click();
   void Button26Click();
   void RadioButton10Click();

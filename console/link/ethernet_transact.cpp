@@ -7,10 +7,13 @@
 #include "registered_callback.h"
 
 int EthernetTransact(const uint8_t* buffer, int length) {
-  // A failed send needs no check here: the library reconnects and sends once
-  // more by itself, and a lost command shows up as a failed receive.
-  EthernetCommandSend(buffer, length);
+  // The library reconnects and sends once more by itself; when even that
+  // failed the link is gone and no reply can come.
+  if (EthernetCommandSend(buffer, length) < 0) return 0;
+  return EthernetReceiveReply();
+}
 
+int EthernetReceiveReply() {
   std::memset(ReceiveBuffer, 0, sizeof ReceiveBuffer);
   ReceiveLength = 0;
   int32_t lineLength = 0;

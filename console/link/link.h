@@ -116,6 +116,9 @@ bool OpenSerialPort(int port, int baud);
 // program that ends with the port open closes it on the way out.
 bool CloseSerialPort();
 int SetReceiveCallback(ReceiveCallbackType callback);  // 1
+// True while a port is open and its device is still there (its receive
+// thread runs); false once the port is closed or the device has gone.
+bool SerialPortAlive();
 // Discards unread input and unsent output, then writes: 1 written, 0 failed
 // (no port, device error, or 2 ms per byte + 100 ms passed).
 int SerialWrite(const uint8_t* buffer, int length);
@@ -123,8 +126,14 @@ int SerialWrite(const uint8_t* buffer, int length);
 // quiet for 100 ms) and returns 1.
 int SerialRead(uint8_t* buffer, int count);
 // Sends over the network link and reads the reply line; when one came, calls
-// the registered callback before returning. The line receive's result.
+// the registered callback before returning. The line receive's result; 0 when
+// the send failed even after the library's reconnect (nothing went out, so
+// no reply is read).
 int EthernetTransact(const uint8_t* buffer, int length);
+// Reads the next reply line over the network link and, when one came, calls
+// the registered callback before returning: for a caller whose reply was
+// preceded by another. The line receive's result.
+int EthernetReceiveReply();
 // Reads one reply into `text` (room for kLinkBufferSize bytes and a NUL) and,
 // for text replies of two bytes or more, its StatusCode into `status`.
 // 1 read, -1 abandoned with Esc before the first byte, -3 no first byte

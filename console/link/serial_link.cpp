@@ -100,6 +100,11 @@ int SeeSerialInput(SerialSession& session) {
   return queued;
 }
 
+bool SerialPortAlive() {
+  std::shared_ptr<SerialSession> session = CurrentSerialSession();
+  return session && session->ReceiveThreadRun.load();
+}
+
 bool OpenSerialPort(int port, int baud) {
   CloseSerialPort();
   LinkMode.store(LINK_SERIAL);

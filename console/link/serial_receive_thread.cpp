@@ -61,4 +61,5 @@ void SerialReceiveThread(std::shared_ptr<SerialSession> session) {
     untakenBytes = port.device.InputQueued();
     inputLeftUntaken = generationAfterCallback == generationBefore && untakenBytes > 0;
   }
+  port.ReceiveThreadRun.store(false);  // also when the device went away
 }

@@ -20,7 +20,7 @@ struct SerialSession {
   platform::SerialDevice device;
   // Readable once the port is being closed: ends every wait on this port.
   int wakeFd = -1;
-  // The receive thread loops while this is true.
+  // The receive thread loops while this is true; it clears it when it ends.
   std::atomic<bool> ReceiveThreadRun{false};
   // Changes whenever input is taken from the port or purged, so the receive
   // thread can tell whether its callback consumed anything.

@@ -15,6 +15,10 @@ extern int BitMemoryMode;
 extern int ReadMode;
 extern int WriteMode;
 
+// The modes from these on wait for the operator to insert a card.
+constexpr int kFirstInsertCardReadMode = 4;
+constexpr int kFirstInsertCardWriteMode = 4;
+
 // The command of a mode: its CommandId (equal to the prefix digits) and its
 // CommandCode. A mode outside the table gives that of mode 1.
 struct TrackCommand {

@@ -34,7 +34,7 @@ struct ReadTrack {
   QLabel* countLabel;
   QLabel* rateLabel;
   char* rateText;
-  uint32_t replyMs;
+  bool timeLox;
   uint32_t pauseMs;
 };
 
@@ -134,14 +134,15 @@ void TForm1::Button16Click() {
 
   const ReadTrack passTracks[4] = {
       {CheckBox1, '1', "Track #1 Read...", &ErrorCount1, Memo1, Label9, Label15, RateText[0],
-       kTrackReplyMs, 100},
+       false, 100},
       {CheckBox2, '2', "Track #2 Read...", &ErrorCount2, Memo2, Label10, Label16, RateText[1],
-       kTrackReplyMs, 100},
+       false, 100},
       {CheckBox3, '3', "Track #3 Read...", &ErrorCount3, Memo3, Label11, Label17, RateText[2],
-       kTrackReplyMs, 1000},
+       false, 1000},
       {CheckBox10, '4', "Track #3 TimeLox Read...", &ErrorCountTimeLox, Memo8, Label51, Label52,
-       RateText[3], kTimeLoxReplyMs, 100},
+       RateText[3], true, 100},
   };
+  bool linkLost = false;
   do {
     ++DoCount;
     for (const ReadTrack& track : passTracks) {
@@ -149,9 +150,16 @@ void TForm1::Button16Click() {
       setPanelText(track.panelText);
       const TrackCommand command = ReadModeCommand(ReadMode);
       const uint8_t data = static_cast<uint8_t>(track.trackChar);
-      if (!exchangeTrackCommand(command.commandId, command.commandCode, &data, 1, track.replyMs)) {
+      const StepResult result = exchangeTrackCommand(
+          {command.commandId, command.commandCode, track.trackChar, &data, 1,
+           trackReplyBound(ReadMode >= kFirstInsertCardReadMode, track.timeLox)});
+      if (result == StepResult::LinkLost) {
+        linkLost = true;
+        break;
+      }
+      if (const char* error = countedStepError(result)) {
         ++*track.errors;
-        setMemoText(track.memo, kNoReplyText);  // after the reply handler's queued texts
+        setMemoText(track.memo, error);  // after the reply handler's queued texts
       }
       showTrackRate(track.rateText, track.countLabel, track.rateLabel, *track.errors, DoCount);
       ProcessMessages();
@@ -159,7 +167,8 @@ void TForm1::Button16Click() {
     }
     Edit4->setText(QString::number(DoCount));
     ProcessMessages();
-  } while (!BreakFlag && SetCount > DoCount);
+  } while (!linkLost && !BreakFlag && SetCount > DoCount);
+  if (linkLost) showLinkLost();
 }
 
 void TForm1::Button19Click() {

@@ -8,18 +8,29 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
+#include "Main.h"
 #include "gui/GuiThread.h"
-#include "reply/MainState.h"
 #include "gui/StrToInt.h"
 #include "link/link.h"
 #include "platform/tick.h"
+#include "reply/MainState.h"
+#include "reply/StepGate.h"
 
 const char kNoReplyText[] = "No reply from the reader !!";
+const char kNoTrackText[] = "Reply names no track !!";
 
 namespace {
+
+// How long the network link waits for a reply line: a receive that fails
+// sooner ended because the connection broke, not because the reader was slow.
+constexpr uint32_t kEthernetReceiveBoundMs = 90000;
+
+// Set by the link buttons; cleared at the start of each run.
+std::atomic<bool> linkClosedByOperator{false};
 
 void handleNonInputEvents() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -29,20 +40,26 @@ uint32_t slice(uint32_t left) {
   return std::min<uint32_t>(left, static_cast<uint32_t>(platform::kWaitSliceMs));
 }
 
-// Only a reply that raises ResponseFlag ends the wait. A reply handled without
-// it (a stray line, a read naming no track, a missing reply) leaves the wait
-// going, so the command's own reply is still taken for this step and not for
-// the next one. Such a reply leaves the event signalled, so from then on the
-// flag is looked at every slice instead.
-bool waitForResponseFlag(uint32_t boundMs) {
-  // Over Ethernet the reply was read and handled inside SendCommand: no other
-  // can come.
-  if (LinkMode == LINK_ETHERNET) return ResponseFlag != 0;
-  const uint32_t start = platform::TickCount();
+bool linkGone() {
+  if (linkClosedByOperator) return true;
+  switch (LinkMode.load()) {
+    case LINK_SERIAL: return !SerialPortAlive();
+    case LINK_ETHERNET: return false;  // known only from the send (see below)
+    default: return true;
+  }
+}
+
+// Waits until the reply handler has dealt with a reply it took for the step,
+// the link has gone or `boundMs` has passed. The handler signals ResponseEvent
+// after every reply it handles, failed reads included, so the event only
+// wakes the wait; whether the step was answered is the gate's to say. Once
+// signalled the event stays so; the wait then sleeps its slices instead.
+StepResult waitForSerialReply(uint32_t start, uint32_t boundMs) {
   for (;;) {
-    if (ResponseFlag) return true;
+    if (StepAnswered()) return StepResult::Answered;
+    if (linkGone()) return StepResult::LinkLost;
     const uint32_t left = platform::TicksLeft(start, boundMs);
-    if (left == 0) return false;
+    if (left == 0) return StepResult::NoReply;
     if (ResponseEvent.IsSignalled()) {
       platform::SleepMs(slice(left));
     } else {
@@ -52,30 +69,67 @@ bool waitForResponseFlag(uint32_t boundMs) {
   }
 }
 
-void waitForResponseEvent(uint32_t boundMs) {
-  const uint32_t start = platform::TickCount();
-  for (;;) {
-    if (ResponseEvent.IsSignalled()) return;
-    const uint32_t left = platform::TicksLeft(start, boundMs);
-    if (left == 0) return;
-    ResponseEvent.Wait(slice(left));
-    handleNonInputEvents();
+// Over Ethernet SendCommand has read and handled one reply line. When that
+// was an earlier step's late reply, the step's own comes next: read on, within
+// the link's bound from the send.
+StepResult ethernetResult(int sent, uint32_t start) {
+  for (int strays = 0; sent == 1 && StepStrayCount() > strays;) {
+    strays = StepStrayCount();
+    if (platform::TicksLeft(start, kEthernetReceiveBoundMs) == 0) break;
+    sent = EthernetReceiveReply();
   }
+  if (StepAnswered()) return StepResult::Answered;
+  if (sent == 1) return StepResult::NoReply;
+  if (sent == -1 || (sent == -3 && platform::TicksLeft(start, kEthernetReceiveBoundMs) > 0)) {
+    return StepResult::LinkDropped;
+  }
+  return StepResult::NoReply;
 }
 
 }  // namespace
 
-bool exchangeTrackCommand(int commandId, int commandCode, const uint8_t* data, int length,
-                          uint32_t boundMs) {
+const char* countedStepError(StepResult result) {
+  switch (result) {
+    case StepResult::NoReply: return kNoReplyText;
+    case StepResult::NoTrackNamed: return kNoTrackText;
+    default: return nullptr;
+  }
+}
+
+StepResult exchangeTrackCommand(const TrackStep& step) {
+  if (linkGone()) return StepResult::LinkLost;
   ResponseFlag = 0;
   ResponseEvent.Create();
-  CommandId = commandId;
-  const bool sent = SendCommand(commandCode, data, length) == 1;
-  const bool replied = sent && waitForResponseFlag(boundMs);
-  if (replied) waitForResponseEvent(boundMs);
+  OpenStep(step.commandId, step.trackChar);
+  CommandId = step.commandId;
+  const uint32_t start = platform::TickCount();
+  const int sent = SendCommand(step.commandCode, step.data, step.length);
+  StepResult result;
+  if (sent == 0 || linkClosedByOperator) {
+    result = StepResult::LinkLost;  // nothing went out, or the operator closed the link
+  } else if (LinkMode == LINK_ETHERNET) {
+    result = ethernetResult(sent, start);
+  } else {
+    result = waitForSerialReply(start, step.boundMs);
+  }
+  if (result == StepResult::NoReply && StepSawUnnamedReply()) result = StepResult::NoTrackNamed;
+  const bool linkWent = result == StepResult::LinkLost || result == StepResult::LinkDropped;
+  CloseStep(linkWent ? 0 : step.boundMs);
   ResponseEvent.Close();
-  return replied;
+  return result;
 }
+
+uint32_t trackReplyBound(bool insertCard, bool timeLox) {
+  if (insertCard) return kInsertCardReplyMs;
+  return timeLox ? kTimeLoxReplyMs : kTrackReplyMs;
+}
+
+void endRunsOnLinkClose() {
+  linkClosedByOperator = true;
+  ForgetOwedReplies();
+}
+
+void showLinkLost() { Form1->setPanelText("Link to the reader lost !!"); }
 
 void pauseTest(uint32_t ms) {
   const uint32_t start = platform::TickCount();
@@ -91,6 +145,7 @@ void resetTestCounts(const QLineEdit* setCountEdit) {
   ErrorCount3 = 0;
   ErrorCountTimeLox = 0;
   BreakFlag = 0;
+  linkClosedByOperator = false;
   SetCount = StrToInt(setCountEdit->text().toStdString());
 }
 

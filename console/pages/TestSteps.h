@@ -1,10 +1,22 @@
-// Steps shared by the counted track tests (read test, write tests). A test
-// runs inside its button's click handler on the GUI thread. While it waits for
-// the reader or pauses it keeps the window alive by handling pending events
-// other than user input (paints, the reply handler's queued memo and panel
-// changes, timers); clicks and keys wait for the test's fixed points, where
-// ProcessMessages handles them all ("Break" among them). Every wait is bounded
-// and re-reads the tick count at least every platform::kWaitSliceMs.
+// Steps shared by the counted track tests (read test, write tests) and by any
+// other counted loop that sends one command per step and waits for its reply.
+//
+// A run lives inside its button's click handler on the GUI thread:
+//   resetTestCounts(...)           at the start (clears the link-lost state too)
+//   per step: exchangeTrackCommand(...) -> a StepResult; the caller counts
+//             NoReply and NoTrackNamed as errors of the step's track, leaves
+//             Answered to the reply handler's counting, and on LinkLost stops
+//             the run at once (showLinkLost) without counting anything.
+//   at the fixed points: ProcessMessages (clicks, "Break").
+// While a step waits for the reader or a pause runs, the window stays alive by
+// handling pending events other than user input (paints, the reply handler's
+// queued memo and panel changes, timers); clicks and keys wait for the fixed
+// points. Every wait is bounded and re-reads the tick count at least every
+// platform::kWaitSliceMs.
+//
+// A reply belongs to the step whose command it answers (reply/StepGate.h): a
+// reply that comes after its step's wait has ended never ends, counts for or
+// changes the boxes of a later step.
 #pragma once
 #include <cstdint>
 #include <initializer_list>
@@ -15,24 +27,61 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The reply time-out of one track command: the event wait of the design, and
-// the bound of the wait for ResponseFlag before it.
+// The reply bounds of one track command: the design's event wait, and for
+// commands that first wait for the operator to insert a card, as long as the
+// network link waits for a reply line, on either link.
 constexpr uint32_t kTrackReplyMs = 5000;
 constexpr uint32_t kTimeLoxReplyMs = 10000;
+constexpr uint32_t kInsertCardReplyMs = 90000;
 
-// What a track step shows and counts when its reply did not come.
+// What a step shows and counts when its reply did not come, and when the reply
+// that came names no track.
 extern const char kNoReplyText[];
+extern const char kNoTrackText[];
 
-// One track command of a test: ResponseFlag := 0, a fresh ResponseEvent,
-// CommandId := `commandId`, SendCommand; then waits for ResponseFlag and,
-// once it is set, for ResponseEvent, each for at most `boundMs`; closes the
-// event. True when the reply raised ResponseFlag. False when the send failed,
-// the link is closed, or no reply raised the flag: over serial within
-// `boundMs` (replies handled without the flag, such as a read echoing no
-// track or a stray line, do not end the wait), over Ethernet in the one reply
-// SendCommand read.
-bool exchangeTrackCommand(int commandId, int commandCode, const uint8_t* data, int length,
-                          uint32_t boundMs);
+enum class StepResult {
+  Answered,      // the step's reply came and the reply handler has dealt with it
+  NoTrackNamed,  // no reply of the step's track came, but one naming no track did
+  NoReply,       // nothing came within the bound
+  LinkDropped,   // the network connection broke during the step; the next
+                 // send reconnects. Not the card's fault: not counted
+  LinkLost,      // the link is closed or gone: the run ends, nothing counted
+};
+
+// One command of a step: sent under `commandId` with `commandCode` and
+// `data`, answered by a reply that echoes `trackChar`.
+struct TrackStep {
+  int commandId;
+  int commandCode;
+  char trackChar;
+  const uint8_t* data;
+  int length;
+  uint32_t boundMs;
+};
+
+// The text a step's track shows and counts as its error: kNoReplyText or
+// kNoTrackText; nullptr for a result that counts nothing.
+const char* countedStepError(StepResult result);
+
+// ResponseFlag := 0, a fresh ResponseEvent, CommandId := the step's id, send;
+// then waits until the step's reply has been handled, at most `boundMs`
+// (over Ethernet SendCommand itself waits for its one reply line); closes the
+// event. Over serial a line that names no track does not end the wait. LinkLost at once
+// when the link is closed, the serial device has gone, a network send failed
+// even after its reconnect, or endRunsOnLinkClose was called.
+StepResult exchangeTrackCommand(const TrackStep& step);
+
+// The bound of a track command: kInsertCardReplyMs when the mode waits for
+// the operator to insert a card, else kTimeLoxReplyMs or kTrackReplyMs.
+uint32_t trackReplyBound(bool insertCard, bool timeLox);
+
+// The operator closed the link (Exit, Port Close, Ethernet Close, or a link
+// dialog that closes the old link first): a running test ends after the step
+// now waiting, which ends at once, and no reply of the old link is awaited.
+void endRunsOnLinkClose();
+
+// Panel1 := "Link to the reader lost !!"; the run's end after a LinkLost step.
+void showLinkLost();
 
 // Pauses for `ms` while the window stays alive (see above).
 void pauseTest(uint32_t ms);

@@ -72,6 +72,10 @@ QGroupBox* errorStatusGroup(QWidget* page, const char* groupName, QLabel** headi
   for (int row = 0; row < 4; ++row) {
     QLabel* count = namedLabel(group, countLabels[row].name, "0");
     QLabel* rate = namedLabel(group, rateLabels[row].name, "0.00 %");
+    // Room for the widest rate from the start, the rates lined up on their
+    // right: the column neither moves nor breaks its alignment at 100 %.
+    rate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    rate->setMinimumWidth(rate->fontMetrics().horizontalAdvance("100.00 %"));
     *countLabels[row].control = count;
     *rateLabels[row].control = rate;
     status->addWidget(new QLabel(rowCaptions[row], group), row + 1, 0);

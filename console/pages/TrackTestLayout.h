@@ -34,7 +34,7 @@ QGroupBox* trackSelectGroup(QWidget* page, const char* groupName,
 
 // "[ Error Status ]": the "* Count / Rate" heading (left in `heading`, without
 // a name), then per track its caption, its error count "0", "/" and its rate
-// "0.00 %".
+// "0.00 %" (right-aligned in a column as wide as "100.00 %").
 QGroupBox* errorStatusGroup(QWidget* page, const char* groupName, QLabel** heading,
                             const NamedControl<QLabel> (&countLabels)[4],
                             const NamedControl<QLabel> (&rateLabels)[4]);

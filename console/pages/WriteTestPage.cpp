@@ -4,7 +4,7 @@
 // is reported on the status line, an error replaces the box's text, and the
 // page shows per track the count and rate of failed writes. The test runs
 // inside "Manual" on the GUI thread. "Auto Test" is built here; its test is
-// not part of this page's handlers.
+// in AutoWriteTest.cpp.
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -122,6 +122,7 @@ void TForm1::buildWriteTestPage(QWidget* page) {
   grid->setColumnStretch(1, 1);
 
   bindClick(Button23, [this] { Button23Click(); });
+  bindClick(Button27, [this] { Button27Click(); });
   bindClick(Button24, [this] { Button24Click(); });
   bindClick(Button25, [this] { Button25Click(); });
   bindClick(Button26, [this] { Button26Click(); });
@@ -152,16 +153,23 @@ void TForm1::Button23Click() {
   };
   QLabel* const countLabels[4] = {Label24, Label25, Label26, Label55};
   QLabel* const rateLabels[4] = {Label30, Label31, Label32, Label57};
+  bool linkLost = false;
   do {
     for (const WriteTrack& track : passTracks) {
       if (!track.box->isChecked()) continue;
       WriteErrorFlag = 0;
       const int length = fillTxBuffer(track.trackChar, track.dataBox);
       const TrackCommand command = WriteModeCommand(WriteMode);
-      if (!exchangeTrackCommand(command.commandId, command.commandCode,
-                                reinterpret_cast<const uint8_t*>(TxBuffer), length,
-                                kTrackReplyMs)) {
-        WriteErrorText.Set(kNoReplyText);
+      const StepResult result = exchangeTrackCommand(
+          {command.commandId, command.commandCode, track.trackChar,
+           reinterpret_cast<const uint8_t*>(TxBuffer), length,
+           trackReplyBound(WriteMode >= kFirstInsertCardWriteMode, false)});
+      if (result == StepResult::LinkLost) {
+        linkLost = true;
+        break;
+      }
+      if (const char* error = countedStepError(result)) {
+        WriteErrorText.Set(error);
         WriteErrorFlag = 1;
         ++*track.errors;
       }
@@ -169,12 +177,13 @@ void TForm1::Button23Click() {
       // unless the operator types the data again.
       if (WriteErrorFlag) {
         track.dataBox->setPlainText(QString::fromLatin1(WriteErrorText.Get().c_str()));
-      } else {
+      } else if (result == StepResult::Answered) {
         setPanelText(track.successText);
       }
       ProcessMessages();
       pauseTest(100);
     }
+    if (linkLost) break;
     ++DoCount;
     Edit5->setText(QString::number(DoCount));
     for (int i = 0; i < 4; ++i) {
@@ -182,6 +191,7 @@ void TForm1::Button23Click() {
     }
     ProcessMessages();
   } while (!BreakFlag && SetCount > DoCount);
+  if (linkLost) showLinkLost();
   ProcessMessages();
 }
 

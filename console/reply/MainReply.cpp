@@ -13,9 +13,16 @@
 #include "reply/MainState.h"
 #include "reply/NetSettingsReply.h"
 #include "reply/StatusMessages.h"
+#include "reply/StepGate.h"
 #include "link/link.h"
 
 namespace {
+
+// True on the thread handling a reply that may count as a test error in
+// ShowStatus: one the gate took for the open step, or one it does not sort.
+// Texts of other handlers (a link closed during a test) and replies that name
+// no track count for no track.
+thread_local bool replyMayCount = false;
 
 bool isReadTestId(int id) { return id >= 18 && id <= 28 && id % 2 == 0; }
 bool isWriteTestId(int id) { return id >= 19 && id <= 27 && id % 2 == 1; }
@@ -182,6 +189,10 @@ int ReceiveCallback(int, int) {
 
   const int result = ReceiveResponse(ReplyBuffer, &ReplyStatus);
   const int id = CommandId;
+  // A reply that came after its test step ended is not the pending step's.
+  const ReplyFit fit = result == 1 ? FitReply(id, ReplyBuffer[2]) : ReplyFit::NotGated;
+  if (fit == ReplyFit::Stray) return 1;
+  replyMayCount = fit == ReplyFit::Step || fit == ReplyFit::NotGated;
 
   if (HexDumpFlag) {
     form->setMemoText(form->Memo10, hexDumpText(ReplyBuffer));
@@ -198,13 +209,15 @@ int ReceiveCallback(int, int) {
     handlePositiveReply(form, id);
   }
   ProcessMessages();
+  if (fit == ReplyFit::Step) FinishStepReply();
+  replyMayCount = false;
   ResponseEvent.Signal();
   return 1;
 }
 
 void TForm1::ShowStatus(const std::string& message) {
   const int id = CommandId;
-  if (id >= 18 && id <= 28) {
+  if (id >= 18 && id <= 28 && replyMayCount) {
     if (id % 2 == 0) {
       const char track = ReplyBuffer[2];
       if (std::atomic<int32_t>* count = trackErrorCount(track)) {
