@@ -20,6 +20,7 @@
 #include "Portopen.h"
 #include "ZUV_ETHERNET.h"
 #include "link/link.h"
+#include "pages/IcCardLoop.h"
 
 TForm1* Form1 = nullptr;
 
@@ -171,6 +172,7 @@ void TForm1::BitBtn8Click() {
 }
 
 void TForm1::BitBtn3Click() {
+  IcLoopBreak = 1;  // a running IC card loop ends at its next step
   Closed_Ethernet();
   CloseSerialPort();
   QApplication::exit(0);

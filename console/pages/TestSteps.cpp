@@ -52,6 +52,8 @@ bool waitForResponseFlag(uint32_t boundMs) {
   }
 }
 
+}  // namespace
+
 void waitForResponseEvent(uint32_t boundMs) {
   const uint32_t start = platform::TickCount();
   for (;;) {
@@ -62,8 +64,6 @@ void waitForResponseEvent(uint32_t boundMs) {
     handleNonInputEvents();
   }
 }
-
-}  // namespace
 
 bool exchangeTrackCommand(int commandId, int commandCode, const uint8_t* data, int length,
                           uint32_t boundMs) {

@@ -34,6 +34,10 @@ extern const char kNoReplyText[];
 bool exchangeTrackCommand(int commandId, int commandCode, const uint8_t* data, int length,
                           uint32_t boundMs);
 
+// Waits at most `boundMs` for the open ResponseEvent while the window stays
+// alive (see above).
+void waitForResponseEvent(uint32_t boundMs);
+
 // Pauses for `ms` while the window stays alive (see above).
 void pauseTest(uint32_t ms);
 

@@ -10,6 +10,7 @@
 
 #include "gui/GuiThread.h"
 #include "Main.h"
+#include "reply/LateReplies.h"
 #include "reply/MainState.h"
 #include "reply/NetSettingsReply.h"
 #include "reply/StatusMessages.h"
@@ -182,6 +183,7 @@ int ReceiveCallback(int, int) {
 
   const int result = ReceiveResponse(ReplyBuffer, &ReplyStatus);
   const int id = CommandId;
+  if (IcLoopReplies.DropReply()) return 1;
 
   if (HexDumpFlag) {
     form->setMemoText(form->Memo10, hexDumpText(ReplyBuffer));
