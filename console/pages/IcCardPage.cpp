@@ -22,8 +22,9 @@
 
 namespace {
 
-// The direct command's text is kept in a 1024-byte buffer with its
-// terminating zero.
+// The longest direct command text the console has ever taken (a buffer of
+// 1024 bytes with its terminating zero). Longer text is refused rather than
+// cut, so that no command other than the one typed goes out.
 constexpr size_t kDirectTextLimit = 1023;
 
 const char kTooLongText[] =
