@@ -183,7 +183,7 @@ int ReceiveCallback(int, int) {
 
   const int result = ReceiveResponse(ReplyBuffer, &ReplyStatus);
   const int id = CommandId;
-  if (IcLoopReplies.DropReply()) return 1;
+  if (IcLoopReplies.DropReply()) return 1;  // late for its IC loop step: not shown
 
   if (HexDumpFlag) {
     form->setMemoText(form->Memo10, hexDumpText(ReplyBuffer));
