@@ -67,7 +67,7 @@ bool runStep(const IcLoopStep& step) {
 
 void TForm1::Button35Click() {
   IcLoopBreak = 0;
-  StartButtonsLock running({Button53, Button35});
+  StartButtonsLock running({Button53, Button35});  // no second loop inside this one
   IcLoopReplies.Start();
   // A closed main window ends the program as " Exit" does.
   const auto stopped = [this] { return IcLoopBreak != 0 || !isVisible(); };
