@@ -22,6 +22,7 @@
 #include "ZUV_ETHERNET.h"
 #include "link/link.h"
 #include "pages/TestSteps.h"
+#include "pages/IcCardLoop.h"
 
 TForm1* Form1 = nullptr;
 
@@ -178,6 +179,7 @@ void TForm1::BitBtn8Click() {
 
 void TForm1::BitBtn3Click() {
   endRunsOnLinkClose();
+  IcLoopBreak = 1;  // a running IC card loop ends at its next step
   Closed_Ethernet();
   CloseSerialPort();
   QApplication::exit(0);

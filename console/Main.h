@@ -239,8 +239,38 @@ class TForm1 : public QWidget, public ActivatableForm {
   void RadioButton14Click();
 
   // ---- "IC Card Test" ----
-  QPlainTextEdit* Memo9 = nullptr;
-  QPlainTextEdit* Memo10 = nullptr;
+  // The page's controls in GroupBox25 and their hidden twins in GroupBox17
+  // (on "Initial / Card Control") share the handlers.
+  QGroupBox* GroupBox25 = nullptr;
+  QPushButton* Button47 = nullptr;  // "Card Entry"
+  QPushButton* Button48 = nullptr;  // "Power OFF"
+  QPushButton* Button49 = nullptr;  // "Direct Comm"
+  QPushButton* Button50 = nullptr;  // "Clear"
+  QPushButton* Button51 = nullptr;  // "Pow ON (ISO)"
+  QPushButton* Button52 = nullptr;  // "Pow ON (EMV)"
+  QPushButton* Button53 = nullptr;  // "Loop", hidden
+  QPushButton* Button54 = nullptr;  // "Break", hidden
+  QCheckBox* CheckBox12 = nullptr;  // "Entry", hidden; the loop reads CheckBox8
+  QPushButton* Button28 = nullptr;  // the twins in GroupBox17, same captions
+  QPushButton* Button29 = nullptr;
+  QPushButton* Button30 = nullptr;
+  QPushButton* Button31 = nullptr;
+  QPushButton* Button32 = nullptr;
+  QPushButton* Button33 = nullptr;
+  QPushButton* Button35 = nullptr;
+  QPushButton* Button36 = nullptr;
+  QPlainTextEdit* Memo7 = nullptr;  // in GroupBox17, unused
+  QPlainTextEdit* Memo9 = nullptr;   // reply text
+  QPlainTextEdit* Memo10 = nullptr;  // reply as hex
+  QPlainTextEdit* Memo11 = nullptr;  // "Direct Command"
+  void Button28Click();  // "Card Entry"; also the ATMEL page's "Entry"
+  void Button29Click();  // "Power OFF"
+  void Button30Click();  // "Direct Comm"
+  void Button31Click();  // "Clear"
+  void Button32Click();  // "Pow ON (ISO)"
+  void Button33Click();  // "Pow ON (EMV)"
+  void Button35Click();  // "Loop"
+  void Button36Click();  // "Break"
 
   // ---- "Read Bit Memory" ----
   QGroupBox* GroupBox18 = nullptr;

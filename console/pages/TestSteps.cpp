@@ -88,6 +88,17 @@ StepResult ethernetResult(int sent, uint32_t start) {
 
 }  // namespace
 
+void waitForResponseEvent(uint32_t boundMs) {
+  const uint32_t start = platform::TickCount();
+  for (;;) {
+    if (ResponseEvent.IsSignalled()) return;
+    const uint32_t left = platform::TicksLeft(start, boundMs);
+    if (left == 0) return;
+    ResponseEvent.Wait(slice(left));
+    handleNonInputEvents();
+  }
+}
+
 const char* countedStepError(StepResult result) {
   switch (result) {
     case StepResult::NoReply: return kNoReplyText;

@@ -83,6 +83,10 @@ void endRunsOnLinkClose();
 // Panel1 := "Link to the reader lost !!"; the run's end after a LinkLost step.
 void showLinkLost();
 
+// Waits at most `boundMs` for the open ResponseEvent while the window stays
+// alive (see above).
+void waitForResponseEvent(uint32_t boundMs);
+
 // Pauses for `ms` while the window stays alive (see above).
 void pauseTest(uint32_t ms);
 

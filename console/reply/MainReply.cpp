@@ -10,6 +10,7 @@
 
 #include "gui/GuiThread.h"
 #include "Main.h"
+#include "reply/LateReplies.h"
 #include "reply/MainState.h"
 #include "reply/NetSettingsReply.h"
 #include "reply/StatusMessages.h"
@@ -189,6 +190,7 @@ int ReceiveCallback(int, int) {
 
   const int result = ReceiveResponse(ReplyBuffer, &ReplyStatus);
   const int id = CommandId;
+  if (IcLoopReplies.DropReply()) return 1;  // late for its IC loop step: not shown
   // A reply that came after its test step ended is not the pending step's.
   const ReplyFit fit = result == 1 ? FitReply(id, ReplyBuffer[2]) : ReplyFit::NotGated;
   if (fit == ReplyFit::Stray) return 1;

@@ -3,8 +3,8 @@
 // serves TCP on 127.0.0.1:PORT (3001 unless given) and, with --pty or
 // --link-com, a pseudo-terminal; --link-com N also prints the line that maps
 // COMN to it. It plays a card in the reader as the console sees it (tracks in
-// ISO or BIT norm, bit memory, settings), or with --driver as the encoder
-// driver sees it (bit-norm track lines). Runs until SIGINT or SIGTERM.
+// ISO or BIT norm, bit memory, settings, IC card), or with --driver as the
+// encoder driver sees it (bit-norm track lines). Runs until SIGINT or SIGTERM.
 #include <pthread.h>
 
 #include <csignal>
@@ -15,6 +15,7 @@
 
 #include "card_lines.h"
 #include "driver_lines.h"
+#include "ic_card_lines.h"
 #include "reader_sim.h"
 
 namespace {
@@ -69,10 +70,12 @@ int main(int argc, char** argv) {
   readersim::ReaderSim sim;
   std::unique_ptr<readersim::CardLines> card;
   std::unique_ptr<readersim::DriverLines> driver;
+  std::unique_ptr<readersim::IcCardLines> icCard;
   if (driverLines) {
     driver = std::make_unique<readersim::DriverLines>(sim);
   } else {
     card = std::make_unique<readersim::CardLines>(sim);
+    icCard = std::make_unique<readersim::IcCardLines>(sim);
   }
   uint16_t tcpPort = sim.StartTcp(static_cast<uint16_t>(port));
   if (tcpPort == 0) {
