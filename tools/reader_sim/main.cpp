@@ -3,7 +3,7 @@
 // serves TCP on 127.0.0.1:PORT (3001 unless given) and, with --pty or
 // --link-com, a pseudo-terminal; --link-com N also prints the line that maps
 // COMN to it. It plays a card in the reader as the console sees it (tracks in
-// ISO or BIT norm, bit memory, settings), or with --driver as the encoder
+// ISO or BIT norm, bit memory, settings, ATMEL memory cards), or with --driver as the encoder
 // driver sees it (bit-norm track lines). Runs until SIGINT or SIGTERM.
 #include <pthread.h>
 
@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "atmel_card_lines.h"
 #include "card_lines.h"
 #include "driver_lines.h"
 #include "reader_sim.h"
@@ -68,11 +69,13 @@ int main(int argc, char** argv) {
 
   readersim::ReaderSim sim;
   std::unique_ptr<readersim::CardLines> card;
+  std::unique_ptr<readersim::AtmelCardLines> atmel;
   std::unique_ptr<readersim::DriverLines> driver;
   if (driverLines) {
     driver = std::make_unique<readersim::DriverLines>(sim);
   } else {
     card = std::make_unique<readersim::CardLines>(sim);
+    atmel = std::make_unique<readersim::AtmelCardLines>(sim);
   }
   uint16_t tcpPort = sim.StartTcp(static_cast<uint16_t>(port));
   if (tcpPort == 0) {
