@@ -1,0 +1,231 @@
+// "ATMEL Card" commands against the simulator's memory cards over both
+// links: the lines power on, write and read send, what reaches the card and
+// the grid, the refusals, and the loop.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+
+#include "Main.h"
+#include "atmel_card_lines.h"
+#include "gui/RadioGroup.h"
+#include "link/link.h"
+#include "pages/AtmelGridModel.h"
+#include "pages_fixture.h"
+#include "reply/MainState.h"
+
+namespace {
+
+using std::string;
+using Lines = std::vector<string>;
+
+string hexOf(const string& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  string text;
+  for (unsigned char byte : bytes) {
+    text += digits[byte >> 4];
+    text += digits[byte & 0xF];
+  }
+  return text;
+}
+
+// `count` bytes that differ from their neighbours and from the blank card.
+string pattern(int count, int seed) {
+  string bytes;
+  for (int i = 0; i < count; ++i) bytes += static_cast<char>((i * 7 + seed) & 0xFF);
+  return bytes;
+}
+
+class AtmelCommands : public PagesOverBothLinks {
+ protected:
+  void SetUp() override {
+    PagesOverBothLinks::SetUp();
+    speedUpClock(10);  // the loop's pauses and the reply bound
+    Form1->PageControl1->setCurrentWidget(Form1->TabSheet5);
+  }
+
+  static void chooseType(int index) {
+    Form1->rgAtmel->setItemIndex(index);
+    Form1->rgAtmelClick();
+  }
+  // Powers the chosen card on and waits for the reply.
+  void powerOn() {
+    Form1->Button37->click();
+    ASSERT_TRUE(waitFor([] { return panelText() == "ATMEL Card Power ON OK!!"; }));
+    sim.ClearRequests();
+  }
+  static void writeRange(const char* start, const char* end) {
+    Form1->edStartWrite->setText(start);
+    Form1->edEndWrite->setText(end);
+  }
+  static void readRange(const char* start, const char* end) {
+    Form1->edStartRead->setText(start);
+    Form1->edEndRead->setText(end);
+  }
+  static QString cell(int address) {
+    return Form1->sgAtmelCells->cell(address % 16 + 1, address / 16 + 1);
+  }
+  // The grid's hex text of start .. end, "" when a cell holds no byte.
+  static string gridHex(int start, int end) {
+    string text;
+    return Form1->CollectGridHex(text, start, end) ? text : string();
+  }
+  // Waits until `count` lines came.
+  Lines linesOnceIn(size_t count) {
+    EXPECT_TRUE(sim.WaitForRequests(count, 5000));
+    settle();
+    return takeLines();
+  }
+  // Waits until the card `typeChar` holds `bytes` from `address`.
+  bool cardHolds(char typeChar, int address, const string& bytes) {
+    return waitFor([&] {
+      return atmel.Memory(typeChar, address, static_cast<int>(bytes.size())) == bytes;
+    });
+  }
+  std::vector<int> progressValues;
+  void recordProgress() {
+    QObject::connect(Form1->progAtmel, &QProgressBar::valueChanged,
+                     [this](int value) { progressValues.push_back(value); });
+  }
+
+  readersim::AtmelCardLines atmel{sim};
+};
+
+TEST_P(AtmelCommands, PowerOnNamesTheCardTypePowerOffNothing) {
+  struct Case {
+    int type;
+    const char* line;
+    char typeChar;
+  };
+  for (const Case& power : {Case{4, "604", '4'}, Case{10, "60A", 'A'}, Case{0, "600", '0'}}) {
+    chooseType(power.type);
+    Form1->Button37->click();
+    EXPECT_TRUE(waitFor([] { return panelText() == "ATMEL Card Power ON OK!!"; }));
+    EXPECT_EQ(takeLines(), Lines{power.line});
+    EXPECT_EQ(atmel.PoweredType(), power.typeChar);
+    EXPECT_EQ(CommandId, 81);
+    Form1->Button38->click();
+    EXPECT_TRUE(waitFor([] { return panelText() == "ATMEL Card Power OFF OK!!"; }));
+    EXPECT_EQ(takeLines(), Lines{"610"});
+    EXPECT_EQ(atmel.PoweredType(), 0);
+  }
+}
+
+TEST_P(AtmelCommands, EntryAndEjectSendTheirCardLines) {
+  Form1->Button18->click();
+  EXPECT_TRUE(waitFor([] { return panelText() == "IC Card Entry OK!!"; }));
+  Form1->Button34->click();
+  EXPECT_TRUE(waitFor([] { return panelText() == "Eject Card front OK !!"; }));
+  EXPECT_EQ(takeLines(), (Lines{"500", "170"}));
+}
+
+struct WriteCase {
+  int type;
+  const char* start;
+  const char* end;
+  bool verify;
+  std::vector<const char*> heads;  // address and count text of each line
+  std::vector<int> progress;
+};
+
+class AtmelWrite : public AtmelCommands {};
+
+TEST_P(AtmelWrite, WritesTheRangeInChunksOfAtMost1024Bytes) {
+  const WriteCase cases[] = {
+      {1, "00", "0F", false, {"00000010"}, {0, 100}},
+      {1, "00", "0F", true, {"00000010"}, {0, 100}},
+      {6, "0000", "07FF", false, {"00000400", "00400400"}, {0, 50, 100}},
+      {6, "0100", "0CFF", true, {"00100400", "00500400", "00900400"}, {0, 33, 66, 100}},
+      {6, "03F0", "040F", false, {"003F0020"}, {0, 100}},
+  };
+  for (const WriteCase& write : cases) {
+    const string label = string(write.start) + "-" + write.end;
+    chooseType(write.type);
+    powerOn();
+    const int start = std::stoi(write.start, nullptr, 16);
+    const int end = std::stoi(write.end, nullptr, 16);
+    const string bytes = pattern(end - start + 1, start);
+    Form1->sgAtmelCells->setBytes(start, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    Form1->CheckBox7->setChecked(write.verify);
+    writeRange(write.start, write.end);
+    progressValues.clear();
+    recordProgress();
+    Form1->Button41->click();
+    const Lines lines = linesOnceIn(write.heads.size());
+    ASSERT_EQ(lines.size(), write.heads.size()) << label;
+    size_t offset = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const string head = write.heads[i];
+      const size_t count = std::stoul(head.substr(5), nullptr, 16);
+      EXPECT_EQ(lines[i].substr(0, 11), (write.verify ? "640" : "630") + head) << label;
+      EXPECT_EQ(lines[i].substr(11), hexOf(bytes.substr(offset, count))) << label;
+      offset += count;
+    }
+    EXPECT_EQ(progressValues, write.progress) << label;
+    EXPECT_TRUE(cardHolds("0123456789A"[write.type], start, bytes)) << label;
+    EXPECT_TRUE(waitFor([] { return panelText() == "ATMEL Card Write OK!!"; })) << label;
+    QObject::disconnect(Form1->progAtmel, &QProgressBar::valueChanged, nullptr, nullptr);
+  }
+}
+
+struct Refusal {
+  int type;
+  const char* start;
+  const char* end;
+  string message;
+};
+
+TEST_P(AtmelWrite, RefusedRangesSendNothing) {
+  const Refusal refusals[] = {
+      {1, "20", "1F", "ADDRESS ERROR - Start address is larger then End address"},
+      {4, "00", "010", "ADDRESS ERROR - Check the Start, End Address"},
+      {4, "7F0", "800", "ADDRESS ERROR - Check the Start, End Address"},  // past the card
+      {1, "10", "1F", "DATA ERROR - No byte at address 1C"},
+      {10, "00020", "0FFFF", "DATA ERROR - No byte at address 0FFFF"},
+  };
+  for (const Refusal& refusal : refusals) {
+    chooseType(refusal.type);
+    Form1->sgAtmelCells->setBytes(0, std::vector<uint8_t>(0xFFFF, 0x42));
+    Form1->sgAtmelCells->setCell(13, 2, "5");  // typed half-way
+    writeRange(refusal.start, refusal.end);
+    clearMessages();
+    Form1->Button41->click();
+    settle();
+    EXPECT_EQ(messages(), std::vector<string>{refusal.message}) << refusal.start;
+  }
+  EXPECT_TRUE(takeLines().empty());
+}
+
+TEST_P(AtmelWrite, ACardErrorReplyIsShownAndTheWriteGoesOn) {
+  chooseType(6);
+  powerOn();
+  const string bytes = pattern(2048, 3);
+  Form1->sgAtmelCells->setBytes(0, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  atmel.FailWith(51, 1);
+  writeRange("0000", "07FF");
+  Form1->Button41->click();
+  EXPECT_EQ(linesOnceIn(2).size(), 2u);
+  EXPECT_TRUE(cardHolds('6', 1024, bytes.substr(1024)));
+  EXPECT_EQ(atmel.Memory('6', 0, 1024), string(1024, '\xFF'));
+  EXPECT_EQ(panelText(), "ATMEL Card Write OK!!");
+}
+
+// More than the 36,863 bytes a fixed text of the whole range could hold.
+TEST_P(AtmelWrite, ALargeRangeReachesTheCardWhole) {
+  chooseType(9);
+  powerOn();
+  const string bytes = pattern(0xA000, 9);
+  Form1->sgAtmelCells->setBytes(0, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  writeRange("0000", "9FFF");
+  Form1->Button41->click();
+  EXPECT_EQ(linesOnceIn(40).size(), 40u);
+  EXPECT_TRUE(cardHolds('9', 0, bytes));
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, AtmelCommands, testing::Values(Link::Serial, Link::Ethernet), linkName);
+INSTANTIATE_TEST_SUITE_P(Links, AtmelWrite, testing::Values(Link::Serial, Link::Ethernet), linkName);
+
+}  // namespace
