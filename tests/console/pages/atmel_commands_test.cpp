@@ -9,6 +9,8 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <functional>
+
 #include "Main.h"
 #include "atmel_card_lines.h"
 #include "gui/RadioGroup.h"
@@ -225,7 +227,188 @@ TEST_P(AtmelWrite, ALargeRangeReachesTheCardWhole) {
   EXPECT_TRUE(cardHolds('9', 0, bytes));
 }
 
+class AtmelRead : public AtmelCommands {};
+
+TEST_P(AtmelRead, ReadsUpTo1025BytesIntoTheGridFromTheStartColumn) {
+  struct Case {
+    int type;
+    const char* start;
+    const char* end;
+    Lines lines;
+  };
+  std::vector<Case> cases = {
+      {1, "13", "2E", {"6200001301C"}},
+      {10, "1FF00", "1FFFF", {"6201FF00100"}},
+  };
+  // The network link takes reply lines of at most 1024 bytes (below).
+  if (GetParam() == Link::Serial) cases.push_back({4, "000", "400", {"62000000400", "62000400001"}});
+  for (const Case& read : cases) {
+    chooseType(read.type);
+    powerOn();
+    const char typeChar = "0123456789A"[read.type];
+    const int start = std::stoi(read.start, nullptr, 16);
+    const int end = std::stoi(read.end, nullptr, 16);
+    const string bytes = pattern(end - start + 1, 5);
+    atmel.SetMemory(typeChar, start, bytes);
+    readRange(read.start, read.end);
+    Form1->Button42->click();
+    EXPECT_TRUE(waitFor([] { return panelText() == "ATMEL Card Read OK!!"; }));
+    EXPECT_EQ(takeLines(), read.lines) << read.start;
+    EXPECT_EQ(gridHex(start, end), hexOf(bytes)) << read.start;
+    if (start > 0) EXPECT_EQ(cell(start - 1), " ") << read.start;
+    if (end + 1 < readersim::AtmelCardLines::CardBytes(typeChar)) EXPECT_EQ(cell(end + 1), " ") << read.start;
+    const QModelIndex current = Form1->sgAtmel->currentIndex();
+    EXPECT_EQ(current.row() + 1, start / 16 + 1);
+    EXPECT_EQ(current.column() + 1, start % 16 + 1);
+  }
+}
+
+TEST_F(PagesTest, AnAtmelReplyTooLongForTheNetworkLinkIsNoReply) {
+  openLink(Link::Ethernet);
+  readersim::AtmelCardLines atmel(sim);
+  Form1->rgAtmel->setItemIndex(4);
+  Form1->rgAtmelClick();
+  Form1->Button37->click();
+  Form1->edStartRead->setText("000");
+  Form1->edEndRead->setText("1FF");  // 1024 hex digits and more in the reply
+  Form1->Button42->click();
+  EXPECT_EQ(panelText(), "No reply from the reader !!");
+  EXPECT_EQ(Form1->sgAtmelCells->cell(1, 1), " ");
+}
+
+TEST_P(AtmelRead, RefusedRangesSendNothingAndLeaveTheGridBlank) {
+  const Refusal refusals[] = {
+      {4, "000", "401", "Read size is 1024, Read size Over"},
+      {4, "010", "00F", "Read size is 1024, Read size Over"},
+      {4, "10", "100", "ADDRESS ERROR - Check the Start, End Address"},
+      {4, "7FF", "800", "ADDRESS ERROR - Check the Start, End Address"},  // past the card
+  };
+  for (const Refusal& refusal : refusals) {
+    chooseType(refusal.type);
+    Form1->sgAtmelCells->setBytes(0, std::vector<uint8_t>(2048, 0x42));
+    readRange(refusal.start, refusal.end);
+    clearMessages();
+    Form1->Button42->click();
+    settle();
+    EXPECT_EQ(messages(), std::vector<string>{refusal.message}) << refusal.start;
+    EXPECT_EQ(gridHex(0, 0), "") << refusal.start;
+  }
+  EXPECT_TRUE(takeLines().empty());
+}
+
+// A reply that carries no bytes, fewer than asked for, or other characters
+// than hex digits fills nothing; nor does an error status.
+TEST_P(AtmelRead, OnlyBytesTheReaderSentReachTheGrid) {
+  chooseType(1);
+  readRange("00", "0F");
+  using readersim::Request;
+  auto payload = [](const string& text) {
+    return [text](const Request& r) { return readersim::TextReply(r, 0, text); };
+  };
+  struct Case {
+    int status;                        // a card fault, or
+    readersim::ReaderSim::Handler reply;  // a reply of the reader's own making
+    const char* panel;
+  };
+  const Case cases[] = {
+      {51, nullptr, "ATMEL Card Read/Write Error"},
+      {50, nullptr, "Card not supported, ATMEL IC Card"},
+      {0, payload(""), "ATMEL Card Read data error !!"},
+      {0, payload("A"), "ATMEL Card Read data error !!"},
+      {0, payload(string(30, 'B') + "\r"), "ATMEL Card Read data error !!"},
+      {0, payload(string(30, 'B') + "zz\r"), "ATMEL Card Read data error !!"},
+      {0, payload(string(34, 'B') + "\r"), "ATMEL Card Read data error !!"},
+  };
+  for (const Case& read : cases) {
+    readersim::AtmelCardLines card(sim);
+    powerOn();
+    // A read that worked first leaves its reply behind in the reply buffer.
+    Form1->Button42->click();
+    ASSERT_TRUE(waitFor([] { return panelText() == "ATMEL Card Read OK!!"; }));
+    ASSERT_EQ(gridHex(0, 15), string(32, 'F'));
+    if (read.reply) {
+      sim.SetHandler("620", read.reply);
+    } else {
+      card.FailWith(read.status, 1);
+    }
+    Form1->Button42->click();
+    EXPECT_TRUE(waitFor([&] { return panelText() == read.panel; })) << panelText().toStdString();
+    EXPECT_EQ(cell(0), " ") << read.panel;
+    EXPECT_EQ(cell(15), " ") << read.panel;
+  }
+}
+
+TEST_P(AtmelRead, ASilentReaderEndsTheReadWithoutTheLastReplysText) {
+  speedUpClock(100);  // the network link's own 90 s bound
+  chooseType(1);
+  powerOn();
+  readRange("00", "0F");
+  Form1->Button42->click();
+  ASSERT_TRUE(waitFor([] { return panelText() == "ATMEL Card Read OK!!"; }));
+  readersim::Faults faults;
+  faults.silent = true;
+  sim.SetFaults(faults);
+  Form1->Button42->click();
+  EXPECT_EQ(panelText(), "No reply from the reader !!");
+  EXPECT_EQ(cell(0), " ");
+}
+
+class AtmelLoop : public AtmelCommands {
+ protected:
+  // Clicks "break" once `lines` lines came.
+  void breakAfter(size_t lines) {
+    auto* watch = new QTimer(Form1);
+    QObject::connect(watch, &QTimer::timeout, [this, watch, lines] {
+      if (sim.Requests().size() < lines) return;
+      watch->stop();
+      Form1->Button46->click();
+    });
+    watch->start(5);
+  }
+};
+
+TEST_P(AtmelLoop, EachPassWritesWhatThePreviousReadFilledIn) {
+  chooseType(1);
+  const string typed = pattern(16, 1);
+  Form1->sgAtmelCells->setBytes(0, std::vector<uint8_t>(typed.begin(), typed.end()));
+  writeRange("00", "0F");
+  readRange("00", "0F");
+  atmel.Protect('1', 8, 15);  // these bytes keep 0xFF: the read brings them back
+  const string read = typed.substr(0, 8) + string(8, '\xFF');
+  breakAfter(8);
+  Form1->Button45->click();
+  EXPECT_EQ(panelText(), "Test Breaked...");
+  const Lines lines = takeLines();
+  ASSERT_GE(lines.size(), 8u);
+  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 8),
+            (Lines{"500", "601", "63000000010" + hexOf(typed), "62000000010", "6101", "500", "601",
+                   "63000000010" + hexOf(read)}));
+  EXPECT_LE(lines.size(), 10u);  // the pass ends at the first check after the break
+  EXPECT_EQ(gridHex(0, 15), hexOf(read));
+  EXPECT_TRUE(Form1->Button45->isEnabled());
+}
+
+TEST_P(AtmelLoop, WithoutEntryAPassStartsWithPowerOnAndTheLoopEndsWhenTheReaderFallsSilent) {
+  speedUpClock(100);
+  chooseType(10);
+  Form1->CheckBox9->setChecked(false);
+  writeRange("00000", "00000");
+  readRange("00000", "00000");
+  Form1->sgAtmelCells->setCell(1, 1, "3C");
+  sim.SetHandler("620", [](const readersim::Request&) {
+    readersim::Reply none;
+    none.silent = true;
+    return none;
+  });
+  Form1->Button45->click();
+  EXPECT_EQ(panelText(), "No reply from the reader !!");
+  EXPECT_EQ(takeLines(), (Lines{"60A", "630000000013C", "62000000001"}));
+  EXPECT_EQ(Form1->sgAtmelCells->cell(1, 1), " ");
+}
+
 INSTANTIATE_TEST_SUITE_P(Links, AtmelCommands, testing::Values(Link::Serial, Link::Ethernet), linkName);
 INSTANTIATE_TEST_SUITE_P(Links, AtmelWrite, testing::Values(Link::Serial, Link::Ethernet), linkName);
+INSTANTIATE_TEST_SUITE_P(Links, AtmelRead, testing::Values(Link::Serial, Link::Ethernet), linkName);
+INSTANTIATE_TEST_SUITE_P(Links, AtmelLoop, testing::Values(Link::Serial, Link::Ethernet), linkName);
 
 }  // namespace
