@@ -218,8 +218,8 @@ void TForm1::rgAtmelClick() {
   }
   // A new layout keeps the selected cell where the grid still has it.
   if (current.isValid()) {
-    sgAtmel->setCurrentIndex(
-        sgAtmelCells->index(std::min(current.row(), sgAtmelCells->rowCount() - 1), current.column()));
+    sgAtmel->setCurrentIndex(sgAtmelCells->index(
+        std::min(current.row(), sgAtmelCells->rowCount() - 1), current.column()));
   }
   progAtmel->setValue(100);
 }

@@ -77,8 +77,8 @@ bool waitForReply(Pump what) {
 bool sendAndWait(int commandId, int code, const std::string& data, Pump what) {
   ResponseEvent.Create();
   CommandId = commandId;
-  const bool sent =
-      SendCommand(code, reinterpret_cast<const uint8_t*>(data.data()), static_cast<int>(data.size())) == 1;
+  const bool sent = SendCommand(code, reinterpret_cast<const uint8_t*>(data.data()),
+                                static_cast<int>(data.size())) == 1;
   const bool replied = sent && waitForReply(what);
   ResponseEvent.Close();
   return replied;
@@ -163,8 +163,8 @@ Outcome atmelWrite(TForm1* form, bool awaitLastChunk) {
     showProgress(form, chunk, chunks);
     const int count = std::min(kChunkBytes, range.start + total - address);
     const std::string request =
-        chunkHead(address, count) + hex.substr(static_cast<size_t>(address - range.start) * 2,
-                                               static_cast<size_t>(count) * 2);
+        chunkHead(address, count) +
+        hex.substr(static_cast<size_t>(address - range.start) * 2, static_cast<size_t>(count) * 2);
     const int code = form->CheckBox7->isChecked() ? CMD_ATMEL_WRITE_VERIFY : CMD_ATMEL_WRITE;
     if (chunk + 1 < chunks || awaitLastChunk) {
       if (!sendAndWait(88, code, request, awaitLastChunk ? Pump::All : Pump::NonInput)) {
@@ -191,9 +191,8 @@ std::string replyPayload() {
 }
 
 bool isHexText(const std::string& text) {
-  return std::all_of(text.begin(), text.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
-  });
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); });
 }
 
 Outcome atmelRead(TForm1* form, Pump what) {
@@ -241,7 +240,8 @@ Outcome atmelRead(TForm1* form, Pump what) {
   }
 
   std::vector<uint8_t> bytes(readData.size() / 2);
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = HexPairValue(readData[2 * i], readData[2 * i + 1]);
+  for (size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = HexPairValue(readData[2 * i], readData[2 * i + 1]);
   form->sgAtmelCells->setBytes(range.start, bytes);
   const QModelIndex cell = form->sgAtmelCells->index(range.start / 16, range.start % 16);
   form->sgAtmel->setCurrentIndex(cell);

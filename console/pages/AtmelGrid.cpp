@@ -20,11 +20,16 @@ bool isHexKey(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
 
 int virtualKey(const QKeyEvent* event) {
   switch (event->key()) {
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab: return VK_TAB;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Delete: return VK_DELETE;
-    default: return 0;
+    case Qt::Key_Backspace:
+      return VK_BACK;
+    case Qt::Key_Tab:
+      return VK_TAB;
+    case Qt::Key_Escape:
+      return VK_ESCAPE;
+    case Qt::Key_Delete:
+      return VK_DELETE;
+    default:
+      return 0;
   }
 }
 

@@ -86,7 +86,8 @@ int AtmelGridModel::columnCount(const QModelIndex& parent) const {
 
 QVariant AtmelGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  if (role == Qt::DisplayRole || role == Qt::EditRole) return cell(index.column() + 1, index.row() + 1);
+  if (role == Qt::DisplayRole || role == Qt::EditRole)
+    return cell(index.column() + 1, index.row() + 1);
   if (role == Qt::TextAlignmentRole) return int(Qt::AlignCenter);
   return {};
 }

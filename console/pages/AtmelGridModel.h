@@ -17,8 +17,6 @@ class AtmelGridModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  static constexpr int kColumns = 17;  // the row header and 16 bytes
-
   explicit AtmelGridModel(QObject* parent = nullptr);
 
   // New rows (header row included) and header digits; every data cell " ".

@@ -117,7 +117,8 @@ struct AtmelCardLines::State {
     if (const int status = takeFault()) return TextReply(request, status);
     int address = 0;
     int count = 0;
-    if (!range(request, address, count) || request.data.size() != 8 + 2 * static_cast<size_t>(count)) {
+    if (!range(request, address, count) ||
+        request.data.size() != 8 + 2 * static_cast<size_t>(count)) {
       return TextReply(request, kReadWriteError);
     }
     std::string bytes;
@@ -130,7 +131,8 @@ struct AtmelCardLines::State {
     for (int i = 0; i < count; ++i) {
       if (!isProtected(powered, address + i)) card[static_cast<size_t>(address + i)] = bytes[i];
     }
-    if (verify && card.compare(static_cast<size_t>(address), static_cast<size_t>(count), bytes) != 0) {
+    if (verify &&
+        card.compare(static_cast<size_t>(address), static_cast<size_t>(count), bytes) != 0) {
       return TextReply(request, kReadWriteError);
     }
     return TextReply(request, 0, "\r");

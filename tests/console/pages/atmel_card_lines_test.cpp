@@ -22,8 +22,8 @@ class AtmelCardLinesTest : public ::testing::Test {
 };
 
 TEST_F(AtmelCardLinesTest, SizesFollowTheTypeCharacter) {
-  const std::pair<char, int> sizes[] = {{'0', 128},   {'4', 2048},      {'9', 65536},
-                                        {'A', 131072}, {'B', 0}, {'a', 0}};
+  const std::pair<char, int> sizes[] = {{'0', 128},    {'4', 2048}, {'9', 65536},
+                                        {'A', 131072}, {'B', 0},    {'a', 0}};
   for (const auto& [type, bytes] : sizes) EXPECT_EQ(AtmelCardLines::CardBytes(type), bytes) << type;
 }
 
@@ -36,22 +36,23 @@ TEST_F(AtmelCardLinesTest, LinesAnswerByThePoweredCardAndItsBounds) {
     const char* reply;
   };
   const Exchange exchanges[] = {
-      {"62000000001", "510"},          // no card powered
-      {"60B", "50B"},                  // no such card
+      {"62000000001", "510"},  // no card powered
+      {"60B", "50B"},          // no such card
       {"601", "001\r"},
       {"620000FE002", "0001234\r"},
-      {"620000FF002", "510"},          // past the end of 256 bytes
-      {"62000000000", "510"},          // no bytes
-      {"62000000401", "510"},          // more than 1024
-      {"620000F", "510"},              // no count
-      {"630000100023Ab0", "510"},      // not upper-case hex
-      {"63000010003ABCD", "510"},      // fewer bytes than counted
+      {"620000FF002", "510"},      // past the end of 256 bytes
+      {"62000000000", "510"},      // no bytes
+      {"62000000401", "510"},      // more than 1024
+      {"620000F", "510"},          // no count
+      {"630000100023Ab0", "510"},  // not upper-case hex
+      {"63000010003ABCD", "510"},  // fewer bytes than counted
       {"63000010002ABCD", "000\r"},
       {"62000010002", "000ABCD\r"},
       {"6101", "000\r"},
       {"62000010002", "510"},
   };
-  for (const Exchange& exchange : exchanges) EXPECT_EQ(client.ask(exchange.line), exchange.reply) << exchange.line;
+  for (const Exchange& exchange : exchanges)
+    EXPECT_EQ(client.ask(exchange.line), exchange.reply) << exchange.line;
   EXPECT_EQ(cards_.Memory('1', 0x10, 2), "\xAB\xCD");
   EXPECT_EQ(cards_.PoweredType(), 0);
 }
@@ -66,7 +67,9 @@ TEST_F(AtmelCardLinesTest, VerifyingWritesFindProtectedBytesAndFaultsComeOnReque
   EXPECT_EQ(cards_.Memory('A', 0x1FFFC, 4), "\x07\x08\xFF\xFF");
   cards_.FailWith(50, 1);
   EXPECT_EQ(client.ask("6201FFFC004"), "500");
-  EXPECT_EQ(client.ask("6201FFFC004"), "00007" "08FFFF\r");
+  EXPECT_EQ(client.ask("6201FFFC004"),
+            "00007"
+            "08FFFF\r");
   cards_.FailWith(51);
   EXPECT_EQ(client.ask("60A"), "51A");
   EXPECT_EQ(client.ask("60A"), "51A");

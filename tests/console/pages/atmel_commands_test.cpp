@@ -86,9 +86,8 @@ class AtmelCommands : public PagesOverBothLinks {
   }
   // Waits until the card `typeChar` holds `bytes` from `address`.
   bool cardHolds(char typeChar, int address, const string& bytes) {
-    return waitFor([&] {
-      return atmel.Memory(typeChar, address, static_cast<int>(bytes.size())) == bytes;
-    });
+    return waitFor(
+        [&] { return atmel.Memory(typeChar, address, static_cast<int>(bytes.size())) == bytes; });
   }
   std::vector<int> progressValues;
   void recordProgress() {
@@ -244,7 +243,8 @@ TEST_P(AtmelRead, ReadsUpTo1025BytesIntoTheGridFromTheStartColumn) {
       {10, "1FF00", "1FFFF", {"6201FF00100"}},
   };
   // The network link takes reply lines of at most 1024 bytes (below).
-  if (GetParam() == Link::Serial) cases.push_back({4, "000", "400", {"62000000400", "62000400001"}});
+  if (GetParam() == Link::Serial)
+    cases.push_back({4, "000", "400", {"62000000400", "62000400001"}});
   for (const Case& read : cases) {
     chooseType(read.type);
     powerOn();
@@ -259,7 +259,8 @@ TEST_P(AtmelRead, ReadsUpTo1025BytesIntoTheGridFromTheStartColumn) {
     EXPECT_EQ(takeLines(), read.lines) << read.start;
     EXPECT_EQ(gridHex(start, end), hexOf(bytes)) << read.start;
     if (start > 0) EXPECT_EQ(cell(start - 1), " ") << read.start;
-    if (end + 1 < readersim::AtmelCardLines::CardBytes(typeChar)) EXPECT_EQ(cell(end + 1), " ") << read.start;
+    if (end + 1 < readersim::AtmelCardLines::CardBytes(typeChar))
+      EXPECT_EQ(cell(end + 1), " ") << read.start;
     const QModelIndex current = Form1->sgAtmel->currentIndex();
     EXPECT_EQ(current.row() + 1, start / 16 + 1);
     EXPECT_EQ(current.column() + 1, start % 16 + 1);
@@ -309,7 +310,7 @@ TEST_P(AtmelRead, OnlyBytesTheReaderSentReachTheGrid) {
     return [text](const Request& r) { return readersim::TextReply(r, 0, text); };
   };
   struct Case {
-    int status;                        // a card fault, or
+    int status;                           // a card fault, or
     readersim::ReaderSim::Handler reply;  // a reply of the reader's own making
     const char* panel;
   };
@@ -460,7 +461,8 @@ TEST_F(AtmelLateReply, ALateReplyIsTakenForNoLaterStep) {
     sim.ClearRequests();
     button->click();
     EXPECT_EQ(panelText(), "No reply from the reader !!");
-    const string late = button == Form1->Button42 ? "ATMEL Card Read OK!!" : "ATMEL Card Write OK!!";
+    const string late =
+        button == Form1->Button42 ? "ATMEL Card Read OK!!" : "ATMEL Card Write OK!!";
     EXPECT_TRUE(waitFor([&] { return panelText().toStdString() == late; }));
     settle();
     EXPECT_EQ(sim.Requests().size(), 1u) << late;
@@ -468,8 +470,10 @@ TEST_F(AtmelLateReply, ALateReplyIsTakenForNoLaterStep) {
   EXPECT_EQ(Form1->sgAtmelCells->cell(1, 1), " ");  // the read added nothing
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, AtmelCommands, testing::Values(Link::Serial, Link::Ethernet), linkName);
-INSTANTIATE_TEST_SUITE_P(Links, AtmelWrite, testing::Values(Link::Serial, Link::Ethernet), linkName);
+INSTANTIATE_TEST_SUITE_P(Links, AtmelCommands, testing::Values(Link::Serial, Link::Ethernet),
+                         linkName);
+INSTANTIATE_TEST_SUITE_P(Links, AtmelWrite, testing::Values(Link::Serial, Link::Ethernet),
+                         linkName);
 INSTANTIATE_TEST_SUITE_P(Links, AtmelRead, testing::Values(Link::Serial, Link::Ethernet), linkName);
 INSTANTIATE_TEST_SUITE_P(Links, AtmelLoop, testing::Values(Link::Serial, Link::Ethernet), linkName);
 

@@ -81,7 +81,8 @@ TEST_P(AtmelGridLayout, RowsHeadersBlankCellsAndAddressFieldsFollowTheType) {
   EXPECT_EQ(Form1->sgAtmel->model()->rowCount(), layout.rows - 1);
   EXPECT_EQ(cell(0, 0), "");
   EXPECT_EQ(cell(0, 1), QString(QByteArray(layout.fieldText)));
-  EXPECT_EQ(cell(0, 2), QString("10").rightJustified(static_cast<int>(strlen(layout.fieldText)), '0'));
+  EXPECT_EQ(cell(0, 2),
+            QString("10").rightJustified(static_cast<int>(strlen(layout.fieldText)), '0'));
   EXPECT_EQ(cell(0, layout.rows - 1), layout.lastRowHeader);
   for (int c = 1; c <= 16; ++c) EXPECT_EQ(cell(c, 0), IntToHex(c - 1, 2));
   EXPECT_EQ(cell(16, 0), "0F");
@@ -89,7 +90,8 @@ TEST_P(AtmelGridLayout, RowsHeadersBlankCellsAndAddressFieldsFollowTheType) {
     for (int c = 1; c <= 16; ++c) ASSERT_EQ(cell(c, row), " ") << c << "," << row;
   }
   EXPECT_EQ(Form1->sgAtmel->verticalHeader()->width(), layout.headerWidth * 24 / 18);
-  for (QLineEdit* field : {Form1->edStartWrite, Form1->edEndWrite, Form1->edStartRead, Form1->edEndRead}) {
+  for (QLineEdit* field :
+       {Form1->edStartWrite, Form1->edEndWrite, Form1->edStartRead, Form1->edEndRead}) {
     EXPECT_EQ(field->text(), layout.fieldText);
     EXPECT_EQ(field->maxLength(), static_cast<int>(strlen(layout.fieldText)));
   }
@@ -259,7 +261,8 @@ TEST_F(AtmelGrid, ClearBlanksEveryDataCellOnly) {
 TEST_F(AtmelGrid, CollectGridHexRunsAcrossRowEndsAndStopsAtAnIncompleteCell) {
   chooseType(1);
   const char* texts[] = {"AA", "BB", "CC", "DD"};
-  for (int a = 0x0E; a <= 0x11; ++a) Form1->sgAtmelCells->setCell(a % 16 + 1, a / 16 + 1, texts[a - 0x0E]);
+  for (int a = 0x0E; a <= 0x11; ++a)
+    Form1->sgAtmelCells->setCell(a % 16 + 1, a / 16 + 1, texts[a - 0x0E]);
   string text;
   EXPECT_TRUE(Form1->CollectGridHex(text, 0x0E, 0x11));
   EXPECT_EQ(text, "AABBCCDD");

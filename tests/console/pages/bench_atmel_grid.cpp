@@ -76,9 +76,8 @@ int main(int argc, char** argv) {
   chooseType(10);
   Form1->sgAtmelCells->setBytes(0, std::vector<uint8_t>(131072, 0x5A));
   slowest("\"Clear\" on AT24C1024", kRuns, [] { Form1->Button39Click(); });
-  slowest("fill of 1025 read bytes into the grid", kRuns, [] {
-    Form1->sgAtmelCells->setBytes(0x1F000, std::vector<uint8_t>(1025, 0xA5));
-  });
+  slowest("fill of 1025 read bytes into the grid", kRuns,
+          [] { Form1->sgAtmelCells->setBytes(0x1F000, std::vector<uint8_t>(1025, 0xA5)); });
 
   Form1->Button37Click();
   while (atmel.PoweredType() != 'A') QApplication::processEvents(QEventLoop::AllEvents, 10);
