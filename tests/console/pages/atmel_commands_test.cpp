@@ -258,9 +258,12 @@ TEST_P(AtmelRead, ReadsUpTo1025BytesIntoTheGridFromTheStartColumn) {
     EXPECT_TRUE(waitFor([] { return panelText() == "ATMEL Card Read OK!!"; }));
     EXPECT_EQ(takeLines(), read.lines) << read.start;
     EXPECT_EQ(gridHex(start, end), hexOf(bytes)) << read.start;
-    if (start > 0) EXPECT_EQ(cell(start - 1), " ") << read.start;
-    if (end + 1 < readersim::AtmelCardLines::CardBytes(typeChar))
+    if (start > 0) {
+      EXPECT_EQ(cell(start - 1), " ") << read.start;
+    }
+    if (end + 1 < readersim::AtmelCardLines::CardBytes(typeChar)) {
       EXPECT_EQ(cell(end + 1), " ") << read.start;
+    }
     const QModelIndex current = Form1->sgAtmel->currentIndex();
     EXPECT_EQ(current.row() + 1, start / 16 + 1);
     EXPECT_EQ(current.column() + 1, start % 16 + 1);
