@@ -104,7 +104,7 @@ struct Range {
   int end;
 };
 
-// The range of two address fields, or nullptr-like false when a field holds
+// The range of two address fields; false when a field holds
 // fewer digits than the card's addresses have.
 bool fieldRange(const QLineEdit* startField, const QLineEdit* endField, const AtmelCardType& type,
                 Range& range) {
