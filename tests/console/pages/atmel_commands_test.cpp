@@ -352,7 +352,8 @@ TEST_P(AtmelLoop, WithoutEntryAPassStartsWithPowerOnAndAClosedLinkEndsTheLoop) {
   const Lines lines = takeLines();
   ASSERT_GE(lines.size(), 3u);
   EXPECT_LE(lines.size(), 4u);
-  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 3), (Lines{"601", "6300000000177", "62000000001"}));
+  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 3),
+            (Lines{"601", "6300000000177", "62000000001"}));
   EXPECT_TRUE(Form1->Button45->isEnabled());
 }
 
