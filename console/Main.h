@@ -24,8 +24,9 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
-class QTableWidget;
+class QTableView;
 class RadioGroup;
+class AtmelGridModel;
 
 class TForm1 : public QWidget, public ActivatableForm {
   Q_OBJECT
@@ -294,13 +295,57 @@ class TForm1 : public QWidget, public ActivatableForm {
 
   // ---- "ATMEL Card" ----
   RadioGroup* rgAtmel = nullptr;
-  QTableWidget* sgAtmel = nullptr;
-  QProgressBar* progAtmel = nullptr;
+  QGroupBox* GroupBox19 = nullptr;  // "[ Write Data ]"
+  QLabel* Label42 = nullptr;
+  QLabel* Label43 = nullptr;
   QLineEdit* edStartWrite = nullptr;
   QLineEdit* edEndWrite = nullptr;
+  QPushButton* btnMove = nullptr;
+  QPushButton* Button41 = nullptr;  // "AtmelWrite"
+  QCheckBox* CheckBox7 = nullptr;   // "Write then verify"
+  QGroupBox* GroupBox20 = nullptr;  // "[ Read Data ]"
+  QLabel* Label47 = nullptr;
+  QLabel* Label74 = nullptr;
   QLineEdit* edStartRead = nullptr;
   QLineEdit* edEndRead = nullptr;
-  QCheckBox* CheckBox9 = nullptr;
+  QPushButton* Button42 = nullptr;  // "AtmelRead"
+  QPushButton* Button18 = nullptr;  // "Entry"
+  QPushButton* Button34 = nullptr;  // "Eject"
+  QPushButton* Button37 = nullptr;  // "Power ON"
+  QPushButton* Button38 = nullptr;  // "Power OFF"
+  QPushButton* Button39 = nullptr;  // "Clear"
+  QGroupBox* GroupBox21 = nullptr;  // "[ Memory map ]"
+  QLabel* Label75 = nullptr;
+  QTableView* sgAtmel = nullptr;
+  AtmelGridModel* sgAtmelCells = nullptr;  // the bytes sgAtmel shows
+  QProgressBar* progAtmel = nullptr;
+  QPushButton* Button45 = nullptr;  // "Atmel loop"
+  QPushButton* Button46 = nullptr;  // "break"
+  QCheckBox* CheckBox9 = nullptr;   // "Entry"
+  void sgAtmelKeyDown(int key);
+  void sgAtmelKeyPress(char& key);
+  void sgAtmelKeyUp(int key);
+  void sgAtmelSelectCell(int col, int row);
+  void sgAtmelSetEditText(int col, int row, const QString& value);
+  QString sgAtmelGetEditMask(int col, int row) const;
+  bool atmelGridEditing() const;  // the grid's cells take typing (after a move)
+  void btnMoveClick();
+  void Button39Click();
+  // Appends the cells of start .. end as hex text; false at the first cell
+  // that is not two hex characters (the text then holds the cells before it).
+  bool CollectGridHex(std::string& text, int start, int end) const;
+  void Button18Click();
+  void Button34Click();
+  void Button37Click();
+  void Button38Click();
+  void Button41Click();
+  void Button42Click();
+  void Button45Click();
+  void Button46Click();
+  void btnAtmelPwronClick();
+  void btnAtEntryClick();
+  void btnAtEjectClick();
+  void btnAtmelPwroffClick();
 
   // ---- "Ethernet Set" ----
   QFrame* Panel2 = nullptr;

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -18,6 +17,7 @@
 
 #include "Ethernetopen.h"
 #include "Main.h"
+#include "pages/AtmelGridModel.h"
 #include "reply/MainState.h"
 #include "Portopen.h"
 #include "ZUV_ETHERNET.h"
@@ -171,7 +171,7 @@ TEST_F(LinkDialogs, ClosingADialogRestoresThePagesStartValues) {
     Form1->CheckBox9->setChecked(false);
     Form1->RadioButton7->setChecked(true);
     Form1->PageControl1->setCurrentIndex(6);
-    Form1->sgAtmel->item(1, 1)->setText("AB");
+    Form1->sgAtmelCells->setCell(1, 1, "AB");
     onModal([](QWidget* dialog) { dialog->findChild<QPushButton*>("Button2")->click(); });
     opener->click();
     const std::string which = opener->text().toStdString();
@@ -180,7 +180,7 @@ TEST_F(LinkDialogs, ClosingADialogRestoresThePagesStartValues) {
     EXPECT_TRUE(Form1->CheckBox9->isChecked()) << which;
     EXPECT_TRUE(Form1->RadioButton4->isChecked()) << which;
     EXPECT_EQ(Form1->PageControl1->currentIndex(), 0) << which;
-    EXPECT_EQ(Form1->sgAtmel->item(1, 1)->text(), " ") << which;
+    EXPECT_EQ(Form1->sgAtmelCells->cell(1, 1), " ") << which;
   }
 }
 

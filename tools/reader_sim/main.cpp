@@ -3,8 +3,9 @@
 // serves TCP on 127.0.0.1:PORT (3001 unless given) and, with --pty or
 // --link-com, a pseudo-terminal; --link-com N also prints the line that maps
 // COMN to it. It plays a card in the reader as the console sees it (tracks in
-// ISO or BIT norm, bit memory, settings, IC card), or with --driver as the
-// encoder driver sees it (bit-norm track lines). Runs until SIGINT or SIGTERM.
+// ISO or BIT norm, bit memory, settings, IC card, ATMEL memory cards), or with
+// --driver as the encoder driver sees it (bit-norm track lines). Runs until
+// SIGINT or SIGTERM.
 #include <pthread.h>
 
 #include <csignal>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "atmel_card_lines.h"
 #include "card_lines.h"
 #include "driver_lines.h"
 #include "ic_card_lines.h"
@@ -69,6 +71,7 @@ int main(int argc, char** argv) {
 
   readersim::ReaderSim sim;
   std::unique_ptr<readersim::CardLines> card;
+  std::unique_ptr<readersim::AtmelCardLines> atmel;
   std::unique_ptr<readersim::DriverLines> driver;
   std::unique_ptr<readersim::IcCardLines> icCard;
   if (driverLines) {
@@ -76,6 +79,7 @@ int main(int argc, char** argv) {
   } else {
     card = std::make_unique<readersim::CardLines>(sim);
     icCard = std::make_unique<readersim::IcCardLines>(sim);
+    atmel = std::make_unique<readersim::AtmelCardLines>(sim);
   }
   uint16_t tcpPort = sim.StartTcp(static_cast<uint16_t>(port));
   if (tcpPort == 0) {
