@@ -26,6 +26,8 @@ class QRadioButton;
 class QTabWidget;
 class QTableWidget;
 class RadioGroup;
+class QToolButton;
+struct NetSettingsReadBack;
 
 class TForm1 : public QWidget, public ActivatableForm {
   Q_OBJECT
@@ -64,8 +66,8 @@ class TForm1 : public QWidget, public ActivatableForm {
   void setPanelText(const std::string& text);
   void setMemoText(QPlainTextEdit* memo, const std::string& text);
   void enterBootModeButtons();
-  // The 23 texts of the network-settings edits, eMac1 first, eEPort last.
-  void showNetSettings(const std::array<std::string, 23>& texts);
+  // The network-settings edits that a read-back carried; a short one is reported.
+  void showNetSettings(const NetSettingsReadBack& readBack);
 
   // ---- window frame ----
   QPushButton* BitBtn1;  // " Port Open"
@@ -296,6 +298,20 @@ class TForm1 : public QWidget, public ActivatableForm {
   QLineEdit* eDns3 = nullptr;
   QLineEdit* eDns4 = nullptr;
   QLineEdit* eEPort = nullptr;
+  QCheckBox* cMac = nullptr;  // disabled: the MAC group cannot be selected
+  QCheckBox* cIP = nullptr;
+  QCheckBox* cGate = nullptr;
+  QCheckBox* cSubnet = nullptr;
+  QCheckBox* cDNS = nullptr;
+  QCheckBox* cEPort = nullptr;
+  QPushButton* Button55 = nullptr;    // "Write"
+  QPushButton* Button56 = nullptr;    // "Read"
+  QToolButton* SET = nullptr;         // "Write", hidden
+  QToolButton* SpeedButton2 = nullptr;  // "Read", hidden
+  void Button55Click();
+  void Button56Click();
+  void SETClick();
+  void SpeedButton2Click();
 
   // ---- "Firmware" ----
   QGroupBox* GroupBox22 = nullptr;

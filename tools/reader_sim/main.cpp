@@ -15,6 +15,7 @@
 
 #include "card_lines.h"
 #include "driver_lines.h"
+#include "net_settings_lines.h"
 #include "reader_sim.h"
 
 namespace {
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
   readersim::ReaderSim sim;
   std::unique_ptr<readersim::CardLines> card;
   std::unique_ptr<readersim::DriverLines> driver;
+  readersim::NetSettingsLines netSettings(sim);
   if (driverLines) {
     driver = std::make_unique<readersim::DriverLines>(sim);
   } else {
