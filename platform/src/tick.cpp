@@ -14,6 +14,7 @@ uint32_t monotonicTick() {
 }
 
 std::atomic<TickSource> currentSource{nullptr};
+std::atomic<PacingSleepFunction> currentPacingSleep{nullptr};
 
 }  // namespace
 
@@ -30,5 +31,12 @@ uint32_t TicksLeft(uint32_t start, uint32_t boundMs) {
 }
 
 void SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void SetPacingSleep(PacingSleepFunction sleep) { currentPacingSleep.store(sleep, std::memory_order_release); }
+
+void PacingSleep(uint32_t ms) {
+  PacingSleepFunction sleep = currentPacingSleep.load(std::memory_order_acquire);
+  (sleep ? sleep : SleepMs)(ms);
+}
 
 }  // namespace platform

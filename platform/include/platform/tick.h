@@ -24,4 +24,14 @@ uint32_t TicksLeft(uint32_t start, uint32_t boundMs);
 // Blocks the calling thread for at least `ms` milliseconds of real time.
 void SleepMs(uint32_t ms);
 
+// The pauses that pace a long sequence (the firmware download's 500 ms steps)
+// sleep through PacingSleep, so that tests can run such a sequence without
+// waiting for its pauses. By default it is SleepMs; SetPacingSleep installs
+// another function (any thread may call it, from any thread), nullptr
+// restores SleepMs. Only pauses whose length is a matter of pacing go here,
+// never waits for a device.
+using PacingSleepFunction = void (*)(uint32_t ms);
+void SetPacingSleep(PacingSleepFunction sleep);
+void PacingSleep(uint32_t ms);
+
 }  // namespace platform
