@@ -315,10 +315,21 @@ class TForm1 : public QWidget, public ActivatableForm {
 
   // ---- "Firmware" ----
   QGroupBox* GroupBox22 = nullptr;
-  QPushButton* btnFile = nullptr;
-  QPushButton* btnBoot = nullptr;
-  QPushButton* btnApp = nullptr;
-  QPushButton* btnBootVer = nullptr;
+  QLabel* Label44 = nullptr;    // "* File Name : "
+  QLabel* labelFile = nullptr;  // "None.", then the chosen file's name
+  QProgressBar* barDown = nullptr;
+  QPushButton* btnFile = nullptr;      // "FILE....."
+  QPushButton* btnBoot = nullptr;      // "BOOT JUMP", hidden
+  QPushButton* btnBreak = nullptr;     // "EMERGENCY", hidden
+  QPushButton* btnDownLoad = nullptr;  // "APP DOWN", hidden
+  QPushButton* btnApp = nullptr;       // "APP' JUMP", hidden
+  QPushButton* btnBootVer = nullptr;   // "BOOT VER'", hidden
+  void btnFileClick();
+  void btnBootClick();
+  void btnDownLoadClick();
+  void btnAppClick();
+  void btnBootVerClick();
+  void btnBreakClick();
 
  private:
   QWidget* buildLinkButtonRow();

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "boot_loader.h"
 #include "card_lines.h"
 #include "driver_lines.h"
 #include "net_settings_lines.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<readersim::CardLines> card;
   std::unique_ptr<readersim::DriverLines> driver;
   readersim::NetSettingsLines netSettings(sim);
+  readersim::BootLoader bootLoader(sim);
   if (driverLines) {
     driver = std::make_unique<readersim::DriverLines>(sim);
   } else {
