@@ -7,7 +7,7 @@ namespace readersim {
 struct BootLoader::State {
   mutable std::mutex mutex;
   bool bootMode = false;
-  bool answerBlocks = true;
+  bool answerWrites = true;
   std::string image;
   unsigned nextAddress = kImageStartAddress;
   int stored = 0;
@@ -23,7 +23,7 @@ struct BootLoader::State {
       case 'X':
         bootMode = false;
         ++starts;
-        return "A";
+        return answerWrites ? "A" : "";
       case 'V':
         return std::string("V") + kBootVersionText;
       default:
@@ -49,7 +49,7 @@ struct BootLoader::State {
     image.append(payload, 5, kImageBlockSize);
     nextAddress += kImageBlockSize;
     ++stored;
-    return answerBlocks ? "A" : "";
+    return answerWrites ? "A" : "";
   }
 };
 
@@ -100,9 +100,9 @@ int BootLoader::Starts() const {
   return state_->starts;
 }
 
-void BootLoader::SetAnswerBlocks(bool answer) {
+void BootLoader::SetAnswerWrites(bool answer) {
   std::lock_guard<std::mutex> lock(state_->mutex);
-  state_->answerBlocks = answer;
+  state_->answerWrites = answer;
 }
 
 }  // namespace readersim

@@ -37,10 +37,10 @@ class BootLoader {
   int BlocksRefused() const;  // 'W' frames of a wrong length or address
   int Starts() const;         // 'X' requests taken in boot mode
 
-  // Whether good blocks are answered at all (true at start). On the
-  // pseudo-terminal a test may turn the answers off; over TCP the console
+  // Whether good blocks and 'X' are answered at all (true at start). On the
+  // pseudo-terminal a test may turn these answers off; over TCP the console
   // waits for each answer line.
-  void SetAnswerBlocks(bool answer);
+  void SetAnswerWrites(bool answer);
 
   struct State;
 

@@ -137,8 +137,8 @@ class FirmwareDownload : public FirmwareFixture,
 TEST_P(FirmwareDownload, SendsEveryBlockThenStartsTheApplication) {
   const DownloadCase& c = std::get<1>(GetParam());
   const bool serial = std::get<0>(GetParam()) == Link::Serial;
-  // On the pseudo-terminal the blocks' answers would race the packet texts.
-  if (serial) boot.SetAnswerBlocks(false);
+  // On the pseudo-terminal the answers would race the texts shown.
+  if (serial) boot.SetAnswerWrites(false);
   const std::string image = imageOf(c.fileSize);
   chooseFile(writeFile("app.bin", image));
 
@@ -256,6 +256,11 @@ TEST_P(FirmwarePage, AppJumpWaitsAndReportsOnlyInBootMode) {
 
   BootMode = 1;
   FramingMode = 1;
+  if (GetParam() == Link::Serial) {
+    readersim::Faults faults;
+    faults.silent = true;  // an answer would race the text shown
+    sim.SetFaults(faults);
+  }
   sim.ClearRequests();
   Form1->btnAppClick();
   EXPECT_EQ(payloads(sim.Requests()), std::vector<std::string>{"X"});
@@ -291,6 +296,7 @@ TEST_P(FirmwarePage, ReadErrorEndsTheDownloadWithoutSending) {
 }
 
 TEST_P(FirmwarePage, NoSecondSequenceStartsInsideTheFirst) {
+  if (GetParam() == Link::Serial) boot.SetAnswerWrites(false);
   const std::string path = writeFile("app.bin", imageOf(5000));
   atPause = [](size_t index) {
     if (index != 6) return;
@@ -305,15 +311,18 @@ TEST_P(FirmwarePage, NoSecondSequenceStartsInsideTheFirst) {
 }
 
 TEST_P(FirmwarePage, EmergencyEndsTheLoopButTheApplicationStillStarts) {
-  atPause = [](size_t index) {
-    if (index == 6) Form1->btnBreakClick();  // the pause after the second block
+  QString shownAtBreak;
+  atPause = [&shownAtBreak](size_t index) {
+    if (index != 6) return;  // the pause after the second block
+    Form1->btnBreakClick();
+    shownAtBreak = panelText();
   };
   chooseFile(writeFile("app.bin", imageOf(5 * 2048)));
   const std::vector<std::string> sent = payloads(sim.Requests());
   ASSERT_EQ(sent.size(), 3u);
   EXPECT_EQ(sent.back(), "X");
   for (const Pause& pause : pauses) EXPECT_NE(pause.panel, "Application download success.");
-  EXPECT_EQ(pauses[7].panel, "Emergency breaked..");
+  EXPECT_EQ(shownAtBreak, "Emergency breaked..");
   EXPECT_EQ(pauses[7].bar, 45);
 }
 
@@ -329,6 +338,21 @@ TEST_P(FirmwarePage, ClosingTheLinkEndsTheDownload) {
   EXPECT_EQ(panelText(), "Application download stopped: the link is closed [ packet count : 1 ]");
   EXPECT_EQ(pauses.size(), 6u);
   EXPECT_TRUE(Form1->btnFile->isEnabled()) << "unlocked again";
+}
+
+// Over TCP only: the reader's side of a pseudo-terminal cannot go away.
+TEST_F(FirmwareFixture, ALostNetworkConnectionEndsTheDownload) {
+  openLink(Link::Ethernet);
+  atPause = [this](size_t index) {
+    if (index != 5) return;
+    readersim::Faults faults;
+    faults.dropConnection = true;  // the second block goes unanswered
+    sim.SetFaults(faults);
+  };
+  chooseFile(writeFile("app.bin", imageOf(5 * 2048)));
+  EXPECT_EQ(payloads(sim.Requests()).size(), 2u) << "no block after the loss, no X";
+  EXPECT_EQ(panelText(), "Application download stopped: the link is closed [ packet count : 1 ]");
+  EXPECT_EQ(pauses.size(), 6u);
 }
 
 TEST_P(FirmwarePage, ExitDuringADownloadEndsItPromptly) {
