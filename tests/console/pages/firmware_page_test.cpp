@@ -1,9 +1,7 @@
-// "Firmware": the whole sequence of one "FILE....." click against the
-// simulated reader's boot mode, over a pseudo-terminal and loopback TCP, with
-// the pacing pauses replaced so that a download takes milliseconds; and the
-// hidden buttons' handlers on their own.
+// "Firmware": the sequence of one "FILE....." click against the simulated
+// reader's boot mode over a pseudo-terminal and loopback TCP, with the pacing
+// pauses replaced so that a download takes milliseconds.
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -13,7 +11,6 @@
 #include <QTimer>
 #include <chrono>
 #include <fstream>
-#include <functional>
 
 #include "Main.h"
 #include "boot_loader.h"
@@ -26,20 +23,19 @@
 
 namespace {
 
-// What the window showed at each pacing pause, and what a test does there.
-struct Pause {
-  uint32_t ms;
+struct Pause {  // what the window showed at one pacing pause
   QString panel;
   int bar;
   bool fileButtonEnabled;
 };
 std::vector<Pause> pauses;
-std::function<void(size_t)> atPause;  // called with the pause's index
+std::function<void(size_t)> atPause;  // a test's action at the pause of that index
 
 void recordPause(uint32_t ms) {
-  pauses.push_back({ms, panelText(), Form1->barDown->value(), Form1->btnFile->isEnabled()});
+  EXPECT_EQ(ms, 500u);
+  pauses.push_back({panelText(), Form1->barDown->value(), Form1->btnFile->isEnabled()});
   if (atPause) atPause(pauses.size() - 1);
-  platform::SleepMs(ms / 100);  // leaves the reader a moment to answer
+  platform::SleepMs(ms / 50);  // leaves the reader a moment to answer
 }
 
 std::string imageOf(size_t size) {
@@ -48,38 +44,14 @@ std::string imageOf(size_t size) {
   return bytes;
 }
 
-std::vector<std::string> payloads(const std::vector<readersim::Request>& requests) {
-  std::vector<std::string> data;
-  for (const readersim::Request& request : requests)
-    if (request.binary) data.push_back(request.data);
-  return data;
-}
-
-std::string addressOf(const std::string& payload) { return payload.substr(1, 4); }
-
-std::string bigEndian(uint32_t value) {
-  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
-          static_cast<char>(value >> 8), static_cast<char>(value)};
-}
-
-// The packet-count texts seen at the pauses after the blocks, with the bar.
-std::vector<std::pair<QString, int>> packetPauses() {
-  std::vector<std::pair<QString, int>> seen;
-  for (const Pause& pause : pauses)
-    if (pause.panel.startsWith("Application download [")) seen.emplace_back(pause.panel, pause.bar);
-  return seen;
-}
-
 class FirmwareFixture : public PagesTest {
  protected:
   void SetUp() override {
     PagesTest::SetUp();
-    ASSERT_TRUE(dir.isValid());
     pauses.clear();
     atPause = nullptr;
     platform::SetPacingSleep(recordPause);
     speedUpClock(50);
-    FirmwarePath.clear();
   }
   void TearDown() override {
     platform::SetPacingSleep(nullptr);
@@ -87,34 +59,31 @@ class FirmwareFixture : public PagesTest {
     PagesTest::TearDown();
   }
 
-  std::string writeFile(const std::string& name, const std::string& bytes) {
-    const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
-  }
-
-  // Answers the open dialog with `path` (or cancels it), then clicks "FILE.....".
-  static void chooseFile(const std::string& path, std::function<void()> afterAccept = nullptr) {
-    ConsoleTest::onModal([path, afterAccept](QWidget* modal) {
+  // Chooses a new file of `size` bytes in the open dialog and clicks "FILE.....".
+  void download(size_t size, std::function<void(const QString&)> afterAccept = nullptr) {
+    const QString path = dir.filePath("app.bin");
+    const std::string image = imageOf(size);
+    std::ofstream(path.toStdString(), std::ios::binary).write(image.data(), image.size());
+    onModal([path, afterAccept](QWidget* modal) {
       auto* dialog = qobject_cast<QFileDialog*>(modal);
       ASSERT_NE(dialog, nullptr);
       EXPECT_EQ(dialog->nameFilters(), QStringList{"BIN file (*.bin)"});
-      if (path.empty()) return dialog->reject();
-      dialog->selectFile(QString::fromStdString(path));
-      static_cast<QDialog*>(dialog)->accept();  // checks the file as a click on Open would
-      if (afterAccept) QTimer::singleShot(0, afterAccept);
+      dialog->selectFile(path);
+      static_cast<QDialog*>(dialog)->accept();
+      if (afterAccept) QTimer::singleShot(0, [path, afterAccept] { afterAccept(path); });
     });
     Form1->btnFile->click();
   }
 
+  std::vector<std::string> payloads() {
+    std::vector<std::string> data;
+    for (const readersim::Request& request : sim.Requests())
+      if (request.binary) data.push_back(request.data);
+    return data;
+  }
+
   QTemporaryDir dir;
   readersim::BootLoader boot{sim};
-};
-
-struct DownloadCase {
-  size_t fileSize;
-  int blocks;
 };
 
 class FirmwarePage : public FirmwareFixture, public testing::WithParamInterface<Link> {
@@ -122,192 +91,127 @@ class FirmwarePage : public FirmwareFixture, public testing::WithParamInterface<
   void SetUp() override {
     FirmwareFixture::SetUp();
     openLink(GetParam());
+    // On the pseudo-terminal the answers to 'W' and 'X' would race the texts shown.
+    if (GetParam() == Link::Serial) boot.SetAnswerWrites(false);
   }
 };
 
-class FirmwareDownload : public FirmwareFixture,
-                         public testing::WithParamInterface<std::tuple<Link, DownloadCase>> {
- protected:
-  void SetUp() override {
-    FirmwareFixture::SetUp();
-    openLink(std::get<0>(GetParam()));
-  }
+struct FileCase {
+  size_t size;
+  int blocks;
 };
+class FirmwareDownload : public FirmwareFixture,
+                         public testing::WithParamInterface<std::tuple<Link, FileCase>> {};
 
 TEST_P(FirmwareDownload, SendsEveryBlockThenStartsTheApplication) {
-  const DownloadCase& c = std::get<1>(GetParam());
-  const bool serial = std::get<0>(GetParam()) == Link::Serial;
-  // On the pseudo-terminal the answers would race the texts shown.
-  if (serial) boot.SetAnswerWrites(false);
-  const std::string image = imageOf(c.fileSize);
-  chooseFile(writeFile("app.bin", image));
+  const auto [link, file] = GetParam();
+  const auto [size, blocks] = file;
+  openLink(link);
+  if (link == Link::Serial) boot.SetAnswerWrites(false);
+  atPause = [](size_t index) {
+    if (index == 6) Form1->btnFileClick();  // locked: returns at once, without a dialog
+  };
+  download(size);
 
-  const std::vector<readersim::Request> requests = sim.Requests();
-  ASSERT_FALSE(requests.empty());
-  EXPECT_EQ(requests.front().line, "020");
-  const std::vector<std::string> sent = payloads(requests);
-  ASSERT_EQ(sent.size(), static_cast<size_t>(c.blocks) + 1);
-  std::string expected =
-      image + std::string(static_cast<size_t>(c.blocks) * 2048 - image.size(), '\0');
-  for (int n = 0; n < c.blocks; ++n) {
-    const std::string& block = sent[static_cast<size_t>(n)];
-    ASSERT_EQ(block.size(), 2053u);
-    EXPECT_EQ(block[0], 'W');
-    EXPECT_EQ(addressOf(block), bigEndian(0x08008000u + 0x800u * static_cast<uint32_t>(n))) << n;
-    EXPECT_EQ(block.substr(5), expected.substr(static_cast<size_t>(n) * 2048, 2048)) << n;
+  EXPECT_EQ(sim.Requests().front().line, "020");
+  const std::vector<std::string> sent = payloads();
+  ASSERT_EQ(sent.size(), static_cast<size_t>(blocks) + 1);
+  const std::string expected = imageOf(size) + std::string(blocks * 2048 - size, '\0');
+  for (uint32_t n = 0; n < static_cast<uint32_t>(blocks); ++n) {
+    const uint32_t address = 0x08008000u + n * 0x800u;
+    const char head[5] = {'W', char(address >> 24), char(address >> 16), char(address >> 8),
+                          char(address)};
+    EXPECT_EQ(sent[n].substr(0, 5), std::string(head, 5)) << n;
+    EXPECT_EQ(sent[n].substr(5), expected.substr(n * 2048, 2048)) << n;
   }
   EXPECT_EQ(sent.back(), "X");
   EXPECT_EQ(boot.Image(), expected);
   EXPECT_EQ(boot.BlocksRefused(), 0);
-  EXPECT_EQ(boot.Starts(), 1);
 
-  std::vector<std::pair<QString, int>> counts;
-  for (int n = 1; n <= c.blocks; ++n)
-    counts.emplace_back(QString("Application download [ packet count : %1 ]").arg(n),
-                        std::min(n - 1, 45));
-  EXPECT_EQ(packetPauses(), counts);
-  ASSERT_EQ(pauses.size(), static_cast<size_t>(5 + c.blocks + 5 + 4));
-  EXPECT_EQ(pauses[static_cast<size_t>(5 + c.blocks)].panel, "Application download success.");
-  EXPECT_EQ(pauses.back().bar, 45);
-  for (const Pause& pause : pauses) {
-    EXPECT_EQ(pause.ms, 500u);
-    EXPECT_FALSE(pause.fileButtonEnabled) << "locked while the download runs";
+  // Five pauses after the boot jump, one per block, five after the last
+  // block, four after 'X'.
+  ASSERT_EQ(pauses.size(), static_cast<size_t>(5 + blocks + 5 + 4));
+  for (int n = 1; n <= blocks; ++n) {
+    EXPECT_EQ(pauses[4 + n].panel, QString("Application download [ packet count : %1 ]").arg(n));
+    EXPECT_EQ(pauses[4 + n].bar, n - 1);
   }
+  EXPECT_EQ(pauses[5 + blocks].panel, "Application download success.");
+  EXPECT_EQ(pauses[5 + blocks].bar, 45);
+  for (const Pause& pause : pauses) EXPECT_FALSE(pause.fileButtonEnabled) << "locked while it runs";
 
   EXPECT_EQ(panelText(), "Applicaton mode");
   EXPECT_EQ(Form1->labelFile->text(), "app.bin");
   EXPECT_EQ(FramingMode.load(), 0);
-  EXPECT_EQ(BootMode.load(), 1);
   for (QPushButton* button :
        {Form1->btnBoot, Form1->btnFile, Form1->btnDownLoad, Form1->btnApp, Form1->btnBootVer})
     EXPECT_TRUE(button->isEnabled()) << button->objectName().toStdString();
   EXPECT_FALSE(Form1->btnBreak->isEnabled());
 }
 
-std::string downloadName(const testing::TestParamInfo<std::tuple<Link, DownloadCase>>& info) {
-  return (std::get<0>(info.param) == Link::Serial ? "Serial_" : "Ethernet_") +
-         std::to_string(std::get<1>(info.param).fileSize) + "Bytes";
-}
-
-// 5000: the third block carries 904 file bytes and 1144 zeros; 4096: a whole
-// multiple gets one more all-zero block; 0: one all-zero block; 32769:
+// 5000 bytes: the third block carries 904 file bytes and 1144 zeros; 4096: a
+// whole multiple gets one more all-zero block; 0: one all-zero block; 32769:
 // seventeen blocks, the last at 08 01 00 00.
 INSTANTIATE_TEST_SUITE_P(Files, FirmwareDownload,
                          testing::Combine(testing::Values(Link::Serial, Link::Ethernet),
-                                          testing::Values(DownloadCase{5000, 3},
-                                                          DownloadCase{4096, 3}, DownloadCase{0, 1},
-                                                          DownloadCase{32769, 17})),
-                         downloadName);
+                                          testing::Values(FileCase{5000, 3}, FileCase{4096, 3},
+                                                          FileCase{0, 1}, FileCase{32769, 17})),
+                         [](const auto& info) {
+                           return (std::get<0>(info.param) == Link::Serial ? "Serial"
+                                                                           : "Ethernet") +
+                                  std::to_string(std::get<1>(info.param).size);
+                         });
 
 TEST_P(FirmwarePage, ABlockFrameOnTheWireIsTwoThousandFiftyNineBytes) {
-  chooseFile(writeFile("one.bin", imageOf(100)));
-  const std::vector<readersim::Request> requests = sim.Requests();
-  auto block = std::find_if(requests.begin(), requests.end(),
-                            [](const readersim::Request& r) { return r.binary; });
-  ASSERT_NE(block, requests.end());
-  const std::string& frame = block->frame;
+  download(100);
+  const std::string frame = sim.Requests().at(1).frame;
   ASSERT_EQ(frame.size(), 2059u);
-  EXPECT_EQ(frame.substr(0, 3), std::string("\x60\x08\x07", 3));
   const uint16_t crc = readersim::Crc16Kermit(frame.substr(5, 2053));
-  EXPECT_EQ(static_cast<uint8_t>(frame[3]), crc >> 8);
-  EXPECT_EQ(static_cast<uint8_t>(frame[4]), crc & 0xFF);
-  EXPECT_EQ(frame.substr(5, 5), std::string("W\x08\x00\x80\x00", 5));
+  EXPECT_EQ(frame.substr(0, 10), std::string("\x60\x08\x07", 3) + char(crc >> 8) + char(crc) +
+                                     std::string("W\x08\x00\x80\x00", 5));
   EXPECT_EQ(static_cast<uint8_t>(frame.back()), readersim::XorCheck(frame.substr(0, 2058)));
-  EXPECT_FALSE(block->frameError);
-}
-
-TEST_P(FirmwarePage, CancelledDialogChangesAndSendsNothing) {
-  chooseFile("");
-  EXPECT_TRUE(sim.Requests().empty());
-  EXPECT_EQ(Form1->labelFile->text(), "None.");
-  EXPECT_FALSE(Form1->btnDownLoad->isEnabled());
-  EXPECT_TRUE(FirmwarePath.empty());
 }
 
 TEST_P(FirmwarePage, BootJumpThenBootVersion) {
   Form1->btnBoot->click();
-  ASSERT_TRUE(waitFor([] { return panelText() == "F/W Down Load mode Ok"; }))
-      << panelText().toStdString();
-  EXPECT_EQ(sim.Requests().front().line, "020");
-  EXPECT_EQ(CommandId, 2);
-  EXPECT_TRUE(waitFor([] { return !Form1->btnBoot->isEnabled(); }));
-  EXPECT_TRUE(Form1->btnApp->isEnabled());
-  EXPECT_TRUE(Form1->btnBootVer->isEnabled());
-  EXPECT_EQ(BootMode.load(), 1);
+  ASSERT_TRUE(waitFor(
+      [] { return panelText() == "F/W Down Load mode Ok" && !Form1->btnBoot->isEnabled(); }));
+  EXPECT_TRUE(Form1->btnApp->isEnabled() && Form1->btnBootVer->isEnabled());
   EXPECT_EQ(FramingMode.load(), 1);
-
   sim.ClearRequests();
   Form1->btnBootVer->click();
-  EXPECT_TRUE(waitFor([] { return panelText().trimmed() == readersim::kBootVersionText; }))
-      << panelText().toStdString();
+  EXPECT_TRUE(waitFor([] { return panelText().trimmed() == readersim::kBootVersionText; }));
   EXPECT_EQ(CommandId, 100);
-  ASSERT_EQ(sim.Requests().size(), 1u);
-  EXPECT_EQ(sim.Requests().front().frame, std::string("\x60\x00\x03\x37\xB3\x56\xB1", 7));
+  EXPECT_EQ(sim.Requests().at(0).frame, std::string("\x60\x00\x03\x37\xB3\x56\xB1", 7));
 }
 
 TEST_P(FirmwarePage, AppJumpWaitsAndReportsOnlyInBootMode) {
-  Form1->btnAppClick();
-  EXPECT_EQ(payloads(sim.Requests()), std::vector<std::string>{"X"});
-  EXPECT_TRUE(pauses.empty()) << "no wait outside boot mode";
-  settle();
-  EXPECT_NE(panelText(), "Applicaton mode");
-  EXPECT_EQ(FramingMode.load(), 0);
-  EXPECT_FALSE(Form1->btnApp->isEnabled());
-
-  BootMode = 1;
-  FramingMode = 1;
   if (GetParam() == Link::Serial) {
     readersim::Faults faults;
-    faults.silent = true;  // an answer would race the text shown
+    faults.silent = true;  // outside boot mode 'X' is refused, and that answer would race the texts
     sim.SetFaults(faults);
   }
-  sim.ClearRequests();
   Form1->btnAppClick();
-  EXPECT_EQ(payloads(sim.Requests()), std::vector<std::string>{"X"});
+  EXPECT_TRUE(pauses.empty());
+  BootMode = 1;
+  FramingMode = 1;
+  Form1->btnAppClick();
+  EXPECT_EQ(payloads(), (std::vector<std::string>{"X", "X"}));
   EXPECT_EQ(pauses.size(), 4u);
   EXPECT_EQ(panelText(), "Applicaton mode");
   EXPECT_EQ(FramingMode.load(), 0);
-  EXPECT_TRUE(Form1->btnApp->isEnabled());
   EXPECT_TRUE(Form1->btnDownLoad->isEnabled());
 }
 
-TEST_P(FirmwarePage, FileThatCannotBeOpenedIsReportedAndNothingIsSent) {
-  const std::string path = writeFile("gone.bin", "abc");
-  chooseFile(path, [path] { QFile::remove(QString::fromStdString(path)); });
-  EXPECT_EQ(Form1->labelFile->text(), "gone.bin");
-  EXPECT_EQ(panelText(), "Cannot open the file gone.bin !!");
+TEST_P(FirmwarePage, AFileThatCannotBeReadSendsNothingAndIsReported) {
+  download(10, [](const QString& path) { QFile::remove(path); });  // gone before it is opened
+  EXPECT_EQ(panelText(), "Cannot open the file app.bin !!");
   EXPECT_TRUE(sim.Requests().empty());
-  EXPECT_FALSE(boot.InBootMode());
-
-  Form1->barDown->setValue(7);
-  Form1->btnDownLoadClick();
-  EXPECT_EQ(Form1->barDown->value(), 0);
-  EXPECT_EQ(panelText(), "Cannot open the file gone.bin !!");
-  EXPECT_TRUE(sim.Requests().empty());
-}
-
-TEST_P(FirmwarePage, ReadErrorEndsTheDownloadWithoutSending) {
-  FirmwarePath = dir.path().toStdString();  // opens, but cannot be read
+  FirmwarePath = dir.path().toStdString();  // a directory opens, but cannot be read
   Form1->btnDownLoadClick();
   EXPECT_EQ(panelText(),
             "Application download stopped: the file cannot be read [ packet count : 0 ]");
   EXPECT_TRUE(sim.Requests().empty());
   EXPECT_TRUE(pauses.empty());
-}
-
-TEST_P(FirmwarePage, NoSecondSequenceStartsInsideTheFirst) {
-  if (GetParam() == Link::Serial) boot.SetAnswerWrites(false);
-  const std::string path = writeFile("app.bin", imageOf(5000));
-  atPause = [](size_t index) {
-    if (index != 6) return;
-    Form1->btnFile->click();  // locked: nothing happens
-    Form1->btnFileClick();    // refused at once, without a dialog
-    Form1->btnDownLoad->click();
-  };
-  chooseFile(path);
-  EXPECT_EQ(payloads(sim.Requests()).size(), 4u);
-  EXPECT_EQ(boot.Starts(), 1);
-  EXPECT_EQ(panelText(), "Applicaton mode");
 }
 
 TEST_P(FirmwarePage, EmergencyEndsTheLoopButTheApplicationStillStarts) {
@@ -317,82 +221,61 @@ TEST_P(FirmwarePage, EmergencyEndsTheLoopButTheApplicationStillStarts) {
     Form1->btnBreakClick();
     shownAtBreak = panelText();
   };
-  chooseFile(writeFile("app.bin", imageOf(5 * 2048)));
-  const std::vector<std::string> sent = payloads(sim.Requests());
-  ASSERT_EQ(sent.size(), 3u);
-  EXPECT_EQ(sent.back(), "X");
-  for (const Pause& pause : pauses) EXPECT_NE(pause.panel, "Application download success.");
+  download(5 * 2048);
+  EXPECT_EQ(payloads().size(), 3u);
   EXPECT_EQ(shownAtBreak, "Emergency breaked..");
-  EXPECT_EQ(pauses[7].bar, 45);
+  EXPECT_EQ(pauses.at(7).bar, 45);
+  EXPECT_EQ(pauses.size(), 16u) << "no success text, but 'X' after the pauses";
 }
 
-TEST_P(FirmwarePage, ClosingTheLinkEndsTheDownload) {
-  const bool serial = GetParam() == Link::Serial;
-  atPause = [this, serial](size_t index) {
-    if (index != 5) return;
-    sim.WaitForRequests(2, 3000);  // the first block is in before the port goes
-    (serial ? Form1->BitBtn2 : Form1->BitBtn8)->click();
-  };
-  chooseFile(writeFile("app.bin", imageOf(5 * 2048)));
-  EXPECT_EQ(payloads(sim.Requests()).size(), 1u) << "no block after the close, no X";
-  EXPECT_EQ(panelText(), "Application download stopped: the link is closed [ packet count : 1 ]");
-  EXPECT_EQ(pauses.size(), 6u);
-  EXPECT_TRUE(Form1->btnFile->isEnabled()) << "unlocked again";
-}
+// The link goes after the first block: closed by its button, lost (TCP), or
+// the program ends.
+enum class LinkEnd { Closed, Lost, Exit };
+class FirmwareLinkEnd : public FirmwareFixture,
+                        public testing::WithParamInterface<std::tuple<Link, LinkEnd>> {};
 
-// Over TCP only: the reader's side of a pseudo-terminal cannot go away.
-TEST_F(FirmwareFixture, ALostNetworkConnectionEndsTheDownload) {
-  openLink(Link::Ethernet);
-  atPause = [this](size_t index) {
+TEST_P(FirmwareLinkEnd, EndsTheDownloadAtOnce) {
+  const auto [link, end] = GetParam();
+  openLink(link);
+  atPause = [this, link = link, end = end](size_t index) {
     if (index != 5) return;
+    sim.WaitForRequests(2, 3000);  // the first block is in before the link goes
+    if (end == LinkEnd::Exit) return Form1->BitBtn3->click();
+    if (end == LinkEnd::Closed)
+      return (link == Link::Serial ? Form1->BitBtn2 : Form1->BitBtn8)->click();
     readersim::Faults faults;
     faults.dropConnection = true;  // the second block goes unanswered
     sim.SetFaults(faults);
   };
-  chooseFile(writeFile("app.bin", imageOf(5 * 2048)));
-  EXPECT_EQ(payloads(sim.Requests()).size(), 2u) << "no block after the loss, no X";
-  EXPECT_EQ(panelText(), "Application download stopped: the link is closed [ packet count : 1 ]");
-  EXPECT_EQ(pauses.size(), 6u);
+  if (end == LinkEnd::Exit) {
+    QTimer::singleShot(0, [this] { download(40 * 2048); });
+    QTimer::singleShot(20000, [] { QApplication::exit(99); });
+    EXPECT_EQ(QApplication::exec(), 0);
+  } else {
+    download(40 * 2048);
+  }
+  const size_t blocks = end == LinkEnd::Lost ? 2 : 1;
+  EXPECT_EQ(payloads().size(), blocks) << "nothing more after the link went, no 'X'";
+  EXPECT_EQ(pauses.size(), blocks + 5 - (end == LinkEnd::Lost ? 1 : 0));
+  if (end != LinkEnd::Exit) {
+    EXPECT_EQ(panelText(), "Application download stopped: the link is closed [ packet count : 1 ]");
+  }
+  EXPECT_TRUE(Form1->btnFile->isEnabled()) << "unlocked again";
 }
 
-TEST_P(FirmwarePage, ExitDuringADownloadEndsItPromptly) {
-  std::vector<size_t> sentAtExit;
-  atPause = [this, &sentAtExit](size_t index) {
-    if (index != 6) return;
-    sentAtExit.push_back(payloads(sim.Requests()).size());
-    Form1->BitBtn3->click();
-  };
-  const std::string path = writeFile("app.bin", imageOf(40 * 2048));
-  QTimer::singleShot(0, [path] { chooseFile(path); });
-  QTimer::singleShot(20000, [] { QApplication::exit(99); });
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(QApplication::exec(), 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-  ASSERT_EQ(sentAtExit.size(), 1u);
-  EXPECT_EQ(payloads(sim.Requests()).size(), sentAtExit[0]) << "nothing sent after Exit";
-  EXPECT_EQ(pauses.size(), 7u);
-}
+INSTANTIATE_TEST_SUITE_P(Ends, FirmwareLinkEnd,
+                         testing::Values(std::tuple{Link::Serial, LinkEnd::Closed},
+                                         std::tuple{Link::Ethernet, LinkEnd::Closed},
+                                         std::tuple{Link::Ethernet, LinkEnd::Lost},
+                                         std::tuple{Link::Serial, LinkEnd::Exit},
+                                         std::tuple{Link::Ethernet, LinkEnd::Exit}));
 
 INSTANTIATE_TEST_SUITE_P(Links, FirmwarePage, testing::Values(Link::Serial, Link::Ethernet),
                          linkName);
 
 TEST(FirmwareFileName, IsThePartAfterTheLastSeparator) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"c.bin", "c.bin"},      {"a\\b\\c.bin", "c.bin"}, {"/tmp/x/fw.bin", "fw.bin"},
-      {"a/b\\c.bin", "c.bin"}, {"a\\b/c.bin", "c.bin"},  {"dir\\", ""}};
-  for (const auto& c : cases) EXPECT_EQ(FileNameOf(c.first), c.second) << c.first;
-}
-
-TEST(FirmwarePayload, BlockAddressesAreBigEndian) {
-  const std::pair<uint32_t, const char*> cases[] = {
-      {0x08008000u, "W\x08\x00\x80\x00"},
-      {0x08008000u + 16 * 0x800u, "W\x08\x01\x00\x00"},
-      {0xFFFFFFFFu, "W\xFF\xFF\xFF\xFF"}};
-  for (const auto& c : cases) {
-    uint8_t request[5] = {};
-    EXPECT_EQ(StartBlockPayload(request, c.first), 5);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(request), 5), std::string(c.second, 5));
-  }
+  for (const char* path : {"c.bin", "a\\b\\c.bin", "/tmp/x/c.bin", "a/b\\c.bin", "a\\b/c.bin"})
+    EXPECT_EQ(FileNameOf(path), "c.bin") << path;
 }
 
 }  // namespace
