@@ -44,18 +44,16 @@ TEST(HexText, ByteToHexAndTheLowCharacterRulesOfTextToBytes) {
   EXPECT_EQ(bytes[2], 0xEE);
 }
 
-TEST(NetWriteData, OddTextsPortBitsAndMacPairs) {
+TEST(NetWriteData, SignsBlanksPortBitsAndMacPairs) {
   NetSettingsForm form;
-  form.octetTexts = {"300", "abc", "-1", " +7x", "", "", "", "", "", "", "", "", "", "", "", "255"};
-  form.ip = form.gate = form.subnet = form.dns = form.port = true;
+  form.octetTexts = {"-1", " +7x"};
+  form.macTexts = {"a5", "05", "G1", "", "FF", "00"};
+  form.portText = "70000";
+  form.ip = form.port = form.mac = true;
   EXPECT_EQ(NetSettingsWriteData(form),
-            "3E" + std::string(12, '0') + "2C00FF07" + std::string(22, '0') + "FF" + "0000");
-
-  NetSettingsForm other;
-  other.port = other.mac = true;
-  other.portText = "70000";
-  other.macTexts = {"a5", "05", "G1", "", "FF", "00"};
-  EXPECT_EQ(NetSettingsWriteData(other), "21A5050100FF00" + std::string(32, '0') + "1170");
+            "23A5050100FF00"
+            "FF070000" +
+                std::string(24, '0') + "1170");
 }
 
 struct ShortCase {
