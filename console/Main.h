@@ -304,9 +304,9 @@ class TForm1 : public QWidget, public ActivatableForm {
   QCheckBox* cSubnet = nullptr;
   QCheckBox* cDNS = nullptr;
   QCheckBox* cEPort = nullptr;
-  QPushButton* Button55 = nullptr;    // "Write"
-  QPushButton* Button56 = nullptr;    // "Read"
-  QToolButton* SET = nullptr;         // "Write", hidden
+  QPushButton* Button55 = nullptr;      // "Write"
+  QPushButton* Button56 = nullptr;      // "Read"
+  QToolButton* SET = nullptr;           // "Write", hidden
   QToolButton* SpeedButton2 = nullptr;  // "Read", hidden
   void Button55Click();
   void Button56Click();
