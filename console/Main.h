@@ -27,6 +27,8 @@ class QTabWidget;
 class QTableView;
 class RadioGroup;
 class AtmelGridModel;
+class QToolButton;
+struct NetSettingsReadBack;
 
 class TForm1 : public QWidget, public ActivatableForm {
   Q_OBJECT
@@ -65,8 +67,8 @@ class TForm1 : public QWidget, public ActivatableForm {
   void setPanelText(const std::string& text);
   void setMemoText(QPlainTextEdit* memo, const std::string& text);
   void enterBootModeButtons();
-  // The 23 texts of the network-settings edits, eMac1 first, eEPort last.
-  void showNetSettings(const std::array<std::string, 23>& texts);
+  // The network-settings edits that a read-back carried; a short one is reported.
+  void showNetSettings(const NetSettingsReadBack& readBack);
 
   // ---- window frame ----
   QPushButton* BitBtn1;  // " Port Open"
@@ -372,13 +374,38 @@ class TForm1 : public QWidget, public ActivatableForm {
   QLineEdit* eDns3 = nullptr;
   QLineEdit* eDns4 = nullptr;
   QLineEdit* eEPort = nullptr;
+  QCheckBox* cMac = nullptr;  // disabled: the MAC group cannot be selected
+  QCheckBox* cIP = nullptr;
+  QCheckBox* cGate = nullptr;
+  QCheckBox* cSubnet = nullptr;
+  QCheckBox* cDNS = nullptr;
+  QCheckBox* cEPort = nullptr;
+  QPushButton* Button55 = nullptr;      // "Write"
+  QPushButton* Button56 = nullptr;      // "Read"
+  QToolButton* SET = nullptr;           // "Write", hidden
+  QToolButton* SpeedButton2 = nullptr;  // "Read", hidden
+  void Button55Click();
+  void Button56Click();
+  void SETClick();
+  void SpeedButton2Click();
 
   // ---- "Firmware" ----
   QGroupBox* GroupBox22 = nullptr;
-  QPushButton* btnFile = nullptr;
-  QPushButton* btnBoot = nullptr;
-  QPushButton* btnApp = nullptr;
-  QPushButton* btnBootVer = nullptr;
+  QLabel* Label44 = nullptr;    // "* File Name : "
+  QLabel* labelFile = nullptr;  // "None.", then the chosen file's name
+  QProgressBar* barDown = nullptr;
+  QPushButton* btnFile = nullptr;      // "FILE....."
+  QPushButton* btnBoot = nullptr;      // "BOOT JUMP", hidden
+  QPushButton* btnBreak = nullptr;     // "EMERGENCY", hidden
+  QPushButton* btnDownLoad = nullptr;  // "APP DOWN", hidden
+  QPushButton* btnApp = nullptr;       // "APP' JUMP", hidden
+  QPushButton* btnBootVer = nullptr;   // "BOOT VER'", hidden
+  void btnFileClick();
+  void btnBootClick();
+  void btnDownLoadClick();
+  void btnAppClick();
+  void btnBootVerClick();
+  void btnBreakClick();
 
  private:
   QWidget* buildLinkButtonRow();

@@ -6,7 +6,15 @@
 #include <array>
 #include <string>
 
-// `reply` is the whole reply text; it must have at least 51 readable bytes
-// (the reply buffer is zero-filled, so a short reply reads as zeros: empty
-// MAC texts and 0 values).
-std::array<std::string, 23> NetSettingsFromReply(const char* reply);
+struct NetSettingsReadBack {
+  std::array<std::string, 23> texts;  // eMac1 first, eEPort last
+  // The texts that the reply carried whole: texts[0 .. fieldCount). A reply
+  // that ends early (at its line end or NUL) fills no edit past its end.
+  int fieldCount = 0;
+};
+
+// Characters of a whole read-back reply up to the end of the port pairs.
+constexpr int kNetReadBackLength = 51;
+
+// `reply` is the reply text, NUL-terminated.
+NetSettingsReadBack NetSettingsFromReply(const char* reply);

@@ -15,6 +15,7 @@ uint32_t monotonicTick() {
 
 std::atomic<TickSource> currentSource{nullptr};
 std::atomic<SleepFunction> currentSleep{nullptr};
+std::atomic<PacingSleepFunction> currentPacingSleep{nullptr};
 
 }  // namespace
 
@@ -36,5 +37,12 @@ void SleepMs(uint32_t ms) {
 }
 
 void SetSleepFunction(SleepFunction sleep) { currentSleep.store(sleep, std::memory_order_release); }
+
+void SetPacingSleep(PacingSleepFunction sleep) { currentPacingSleep.store(sleep, std::memory_order_release); }
+
+void PacingSleep(uint32_t ms) {
+  PacingSleepFunction sleep = currentPacingSleep.load(std::memory_order_acquire);
+  (sleep ? sleep : SleepMs)(ms);
+}
 
 }  // namespace platform

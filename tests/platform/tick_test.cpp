@@ -49,3 +49,22 @@ TEST(Tick, ReplacedSleepRunsInsteadOfWaiting) {
   platform::SleepMs(20);
   EXPECT_EQ(slept, 60500u);
 }
+
+namespace {
+uint32_t pacedMs = 0;
+void recordPause(uint32_t ms) { pacedMs += ms; }
+}  // namespace
+
+TEST(Tick, PacingSleepGoesThroughTheInstalledFunctionUntilRestored) {
+  platform::SetPacingSleep(recordPause);
+  const uint32_t first = platform::TickCount();
+  platform::PacingSleep(500);
+  platform::PacingSleep(2500);
+  EXPECT_EQ(pacedMs, 3000u);
+  EXPECT_LT(platform::TickCount() - first, 500u) << "no real pause while replaced";
+
+  platform::SetPacingSleep(nullptr);
+  platform::PacingSleep(20);
+  EXPECT_EQ(pacedMs, 3000u);
+  EXPECT_GE(platform::TickCount() - first, 19u);
+}

@@ -15,9 +15,11 @@
 #include <string>
 
 #include "atmel_card_lines.h"
+#include "boot_loader.h"
 #include "card_lines.h"
 #include "driver_lines.h"
 #include "ic_card_lines.h"
+#include "net_settings_lines.h"
 #include "reader_sim.h"
 
 namespace {
@@ -74,6 +76,8 @@ int main(int argc, char** argv) {
   std::unique_ptr<readersim::AtmelCardLines> atmel;
   std::unique_ptr<readersim::DriverLines> driver;
   std::unique_ptr<readersim::IcCardLines> icCard;
+  readersim::NetSettingsLines netSettings(sim);
+  readersim::BootLoader bootLoader(sim);
   if (driverLines) {
     driver = std::make_unique<readersim::DriverLines>(sim);
   } else {

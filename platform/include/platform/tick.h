@@ -25,10 +25,20 @@ uint32_t TicksLeft(uint32_t start, uint32_t boundMs);
 // runs the replacement a test installed.
 void SleepMs(uint32_t ms);
 
-// Tests replace the sleeps of the pacing (the reply wait's 500 ms passes) so
-// that many waits cost no real time; the replacement runs on the sleeping
-// thread. nullptr restores real sleeping.
+// Tests replace every SleepMs (the driver's 500 ms reply-wait passes among
+// them) so that many waits cost no real time; the replacement runs on the
+// sleeping thread. nullptr restores real sleeping.
 using SleepFunction = void (*)(uint32_t ms);
 void SetSleepFunction(SleepFunction sleep);
+
+// The pauses that pace a long sequence (the firmware download's 500 ms steps)
+// sleep through PacingSleep, so that tests can run such a sequence without
+// waiting for its pauses. By default it is SleepMs; SetPacingSleep installs
+// another function (any thread may call it, from any thread), nullptr
+// restores SleepMs. Only pauses whose length is a matter of pacing go here,
+// never waits for a device.
+using PacingSleepFunction = void (*)(uint32_t ms);
+void SetPacingSleep(PacingSleepFunction sleep);
+void PacingSleep(uint32_t ms);
 
 }  // namespace platform
