@@ -8,7 +8,8 @@
 //   the payload text behind it; the flag is cleared.
 // - A failed read-test reply counts one error on its track only.
 // - The network settings read back show the octets and port of the reply's
-//   hexadecimal pairs in decimal, and its MAC pairs as received.
+//   hexadecimal pairs in decimal, and its MAC pairs as received; settings
+//   whose characters did not all come before the line end keep their text.
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -131,29 +132,45 @@ void checkReadTestError(const std::string& text) {
 
 bool isHexDigit(char c) { return std::strchr("0123456789ABCDEFabcdef", c) != nullptr && c != '\0'; }
 
-void checkNetSettings(const std::string& text) {
-  const std::string padded = text + std::string(64, '\0');
-  const std::array<QLineEdit*, 23> edits = {
-      Form1->eMac1,    Form1->eMac2,    Form1->eMac3,    Form1->eMac4,  Form1->eMac5,
-      Form1->eMac6,    Form1->eIP1,     Form1->eIP2,     Form1->eIP3,   Form1->eIP4,
-      Form1->eGate1,   Form1->eGate2,   Form1->eGate3,   Form1->eGate4, Form1->eSubnet1,
-      Form1->eSubnet2, Form1->eSubnet3, Form1->eSubnet4, Form1->eDns1,  Form1->eDns2,
-      Form1->eDns3,    Form1->eDns4,    Form1->eEPort};
-  for (int mac = 0; mac < 6; ++mac) {
-    const std::string pair = padded.substr(3 + 2 * mac, 2);
-    require(latin1(edits[mac]->text()) == pair.substr(0, std::strlen(pair.c_str())),
-            "MAC pair as received");
-  }
-  for (int octet = 6; octet < 22; ++octet) {
-    const std::string pair = padded.substr(3 + 2 * octet, 2);
-    if (!isHexDigit(pair[0]) || !isHexDigit(pair[1])) continue;
-    require(latin1(edits[octet]->text()) == std::to_string(std::stoul(pair, nullptr, 16)),
-            "octet in decimal");
-  }
-  const std::string port = padded.substr(47, 4);
-  if (std::all_of(port.begin(), port.end(), isHexDigit)) {
-    require(latin1(edits[22]->text()) == std::to_string(std::stoul(port, nullptr, 16)),
-            "port in decimal");
+std::array<QLineEdit*, 23> netSettingsEdits() {
+  return {Form1->eMac1,    Form1->eMac2,    Form1->eMac3,    Form1->eMac4,  Form1->eMac5,
+          Form1->eMac6,    Form1->eIP1,     Form1->eIP2,     Form1->eIP3,   Form1->eIP4,
+          Form1->eGate1,   Form1->eGate2,   Form1->eGate3,   Form1->eGate4, Form1->eSubnet1,
+          Form1->eSubnet2, Form1->eSubnet3, Form1->eSubnet4, Form1->eDns1,  Form1->eDns2,
+          Form1->eDns3,    Form1->eDns4,    Form1->eEPort};
+}
+
+std::array<std::string, 23> netSettingsTexts() {
+  std::array<std::string, 23> texts;
+  const auto edits = netSettingsEdits();
+  for (size_t i = 0; i < texts.size(); ++i) texts[i] = latin1(edits[i]->text());
+  return texts;
+}
+
+// Only settings whose characters all came before the line's end are shown;
+// the rest keep what they showed.
+void checkNetSettings(const std::string& text, const std::array<std::string, 23>& before) {
+  const size_t received = std::min(text.find_first_of("\r\n"), text.size());
+  const auto came = [received](size_t position, size_t length) {
+    return position + length <= received;
+  };
+  const std::array<std::string, 23> after = netSettingsTexts();
+  bool shortened = false;
+  for (size_t field = 0; field < 23; ++field) {
+    const size_t position = 3 + 2 * field;
+    const size_t length = field == 22 ? 4 : 2;
+    if (shortened || !came(position, length)) {
+      shortened = true;
+      require(after[field] == before[field], "a setting that did not come keeps its text");
+      continue;
+    }
+    const std::string chars = text.substr(position, length);
+    if (field < 6) {
+      require(after[field] == chars, "MAC pair as received");
+    } else if (std::all_of(chars.begin(), chars.end(), isHexDigit)) {
+      require(after[field] == std::to_string(std::stoul(chars, nullptr, 16)),
+              field < 22 ? "octet in decimal" : "port in decimal");
+    }
   }
 }
 
@@ -180,6 +197,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   line = line.substr(0, line.find('\n')) + "\n";
 
   resetState(id, input[1]);
+  const std::array<std::string, 23> settingsBefore = netSettingsTexts();
   ResponseEvent.Create();
   sendLine(line);
   const int result = SendCommand(CMD_VERSION, nullptr, 0);
@@ -200,6 +218,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   if (hexDump) checkHexDump(text);
   const bool readTest = id >= 18 && id <= 28 && id % 2 == 0;
   if (readTest && ReplyStatus != 0) checkReadTestError(text);
-  if (id == 3031 && ReplyStatus == 0) checkNetSettings(text);
+  if (id == 3031 && ReplyStatus == 0) checkNetSettings(text, settingsBefore);
   return 0;
 }
