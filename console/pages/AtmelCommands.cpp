@@ -37,6 +37,10 @@ namespace {
 constexpr uint32_t kAtmelReplyMs = 5000;
 constexpr uint32_t kLoopPauseMs = 1000;
 constexpr int kChunkBytes = 1024;
+// The network link hands over reply lines of at most 1024 bytes: status,
+// echo, two characters a byte, CR and LF. A read over it asks for at most as
+// many bytes as such a line holds, or every larger read would fail.
+constexpr int kEthernetReadChunkBytes = (1024 - 3 - 2) / 2;
 
 const char kCheckAddressText[] = "ADDRESS ERROR - Check the Start, End Address";
 const char kStartAboveEndText[] = "ADDRESS ERROR - Start address is larger then End address";
@@ -215,13 +219,14 @@ Outcome atmelRead(TForm1* form, Pump what) {
   }
 
   const int total = range.end - range.start + 1;
-  const int chunks = (total + kChunkBytes - 1) / kChunkBytes;
+  const int chunkBytes = LinkMode == LINK_ETHERNET ? kEthernetReadChunkBytes : kChunkBytes;
+  const int chunks = (total + chunkBytes - 1) / chunkBytes;
   form->progAtmel->setValue(0);
   std::string readData;
   int address = range.start;
   for (int chunk = 0; chunk < chunks; ++chunk) {
     showProgress(form, chunk, chunks);
-    const int count = std::min(kChunkBytes, range.start + total - address);
+    const int count = std::min(chunkBytes, range.start + total - address);
     if (!sendAndWait(80, CMD_ATMEL_READ, chunkHead(address, count), what)) {
       reportNoReply(form);
       return Outcome::NoReply;
