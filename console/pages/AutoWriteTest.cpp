@@ -21,6 +21,7 @@
 #include "pages/AutoWritePatterns.h"
 #include "pages/PageState.h"
 #include "pages/TestSteps.h"
+#include "pages/WriteStep.h"
 #include "reply/MainState.h"
 
 namespace {
@@ -53,14 +54,6 @@ std::string boxPattern(const QPlainTextEdit* box) {
 }
 
 // TxBuffer := the track character, the data, zeros; the bytes to send.
-int fillTxBuffer(char trackChar, const std::string& data) {
-  std::memset(TxBuffer, 0, sizeof TxBuffer);
-  TxBuffer[0] = trackChar;
-  const size_t length = std::min(data.size(), static_cast<size_t>(kTxBufferSize - 2));
-  std::memcpy(TxBuffer + 1, data.data(), length);
-  return static_cast<int>(1 + length);
-}
-
 void showPattern(QPlainTextEdit* box, const std::string& pattern) {
   box->setPlainText(QString::fromLatin1(pattern.data(), static_cast<int>(pattern.size())));
 }
@@ -94,7 +87,6 @@ void TForm1::Button27Click() {
       const AutoTrackControls& track = tracks[t];
       if (!track.box->isChecked()) continue;
       const AutoTrack which = static_cast<AutoTrack>(t);
-      WriteErrorFlag = 0;
       const bool bitNorm = ComboBox1->currentIndex() != 0;
       std::string pattern = boxPattern(track.patternBox);
       const std::string data = AutoWriteData(which, pattern, bitNorm, BitConverted[t]);
@@ -105,21 +97,11 @@ void TForm1::Button27Click() {
         BitConverted[t] = true;
         ProcessMessages();
       }
-      const int length = fillTxBuffer(track.trackChar, data);
-      const TrackCommand command = WriteModeCommand(WriteMode);
-      const uint32_t bound =
-          WriteMode >= kFirstInsertCardWriteMode ? kInsertCardReplyMs : kAutoWriteReplyMs;
-      const StepResult result = exchangeTrackCommand(
-          {command.commandId, command.commandCode, track.trackChar,
-           reinterpret_cast<const uint8_t*>(TxBuffer), length, bound});
+      const StepResult result =
+          writeTrackStep(track.trackChar, data, kAutoWriteReplyMs, *track.errors);
       if (result == StepResult::LinkLost) {
         linkLost = true;
         break;
-      }
-      if (const char* error = countedStepError(result)) {
-        WriteErrorText.Set(error);
-        WriteErrorFlag = 1;
-        ++*track.errors;
       }
       if (WriteErrorFlag) {
         setPanelText(track.errorText + WriteErrorText.Get());

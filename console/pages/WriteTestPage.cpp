@@ -27,6 +27,7 @@
 #include "reply/MainState.h"
 #include "pages/PageState.h"
 #include "pages/TestSteps.h"
+#include "pages/WriteStep.h"
 #include "pages/TrackTestLayout.h"
 
 namespace {
@@ -44,15 +45,6 @@ struct WriteTrack {
 // LF), then a zero. Text that does not fit (more than kTxBufferSize - 2
 // bytes) is cut there; returns the bytes to send. A character the reader
 // cannot get raises EControlText before TxBuffer changes: nothing is sent.
-int fillTxBuffer(char trackChar, const QPlainTextEdit* dataBox) {
-  const std::string text = ControlBytes(dataBox);
-  std::memset(TxBuffer, 0, sizeof TxBuffer);
-  TxBuffer[0] = trackChar;
-  const int length = std::min<int>(static_cast<int>(text.size()), kTxBufferSize - 2);
-  std::memcpy(TxBuffer + 1, text.data(), static_cast<size_t>(length));
-  return 1 + length;
-}
-
 }  // namespace
 
 void TForm1::buildWriteTestPage(QWidget* page) {
@@ -157,21 +149,11 @@ void TForm1::Button23Click() {
   do {
     for (const WriteTrack& track : passTracks) {
       if (!track.box->isChecked()) continue;
-      WriteErrorFlag = 0;
-      const int length = fillTxBuffer(track.trackChar, track.dataBox);
-      const TrackCommand command = WriteModeCommand(WriteMode);
-      const StepResult result = exchangeTrackCommand(
-          {command.commandId, command.commandCode, track.trackChar,
-           reinterpret_cast<const uint8_t*>(TxBuffer), length,
-           trackReplyBound(WriteMode >= kFirstInsertCardWriteMode, false)});
+      const StepResult result =
+          writeTrackStep(track.trackChar, ControlBytes(track.dataBox), kTrackReplyMs, *track.errors);
       if (result == StepResult::LinkLost) {
         linkLost = true;
         break;
-      }
-      if (const char* error = countedStepError(result)) {
-        WriteErrorText.Set(error);
-        WriteErrorFlag = 1;
-        ++*track.errors;
       }
       // The error replaces the data, so the next pass writes the message
       // unless the operator types the data again.

@@ -21,22 +21,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kStreamLimitMs = 8000;
 constexpr auto kPromptMs = std::chrono::milliseconds(3000);
 
-class HostilePeer : public ::testing::Test {
- protected:
-  void SetUp() override {
-    RecordBoxes();
-    ASSERT_EQ(Connect_Ethernet("127.0.0.1", peer_.Port()), 1);
-    ASSERT_TRUE(peer_.Accept());
-  }
-  void TearDown() override {
-    peer_.StopStream();
-    Closed_Ethernet();
-    StopRecordingBoxes();
-    RestoreTicks();
-  }
-
-  RawPeer peer_;
-};
+using HostilePeer = ConnectedToRawPeer;
 
 struct EndlessLine {
   const char* name;

@@ -16,22 +16,7 @@ using namespace linktest;
 
 constexpr int kGapMs = 20;
 
-class LinePeer : public ::testing::Test {
- protected:
-  void SetUp() override {
-    RecordBoxes();
-    ASSERT_EQ(Connect_Ethernet("127.0.0.1", peer_.Port()), 1);
-    ASSERT_TRUE(peer_.Accept());
-  }
-  void TearDown() override {
-    peer_.StopStream();
-    Closed_Ethernet();
-    StopRecordingBoxes();
-    RestoreTicks();
-  }
-
-  RawPeer peer_;
-};
+using LinePeer = ConnectedToRawPeer;
 
 struct Split {
   const char* name;

@@ -1,5 +1,6 @@
 // What the Ethernet library's tests share: the message boxes it showed, a
-// tick source that races ahead, and one receive call seen from outside.
+// tick source that races ahead, one receive call seen from outside, and a
+// connection to a raw peer.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "ZUV_ETHERNET.h"
+#include "raw_peer.h"
 
 namespace linktest {
 
@@ -32,5 +34,24 @@ struct Received {
 Received Receive();
 
 int32_t Send(const std::string& text);
+
+// The library connected to a RawPeer, recording its boxes; all undone after
+// each test.
+class ConnectedToRawPeer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RecordBoxes();
+    ASSERT_EQ(Connect_Ethernet("127.0.0.1", peer_.Port()), 1);
+    ASSERT_TRUE(peer_.Accept());
+  }
+  void TearDown() override {
+    peer_.StopStream();
+    Closed_Ethernet();
+    StopRecordingBoxes();
+    RestoreTicks();
+  }
+
+  RawPeer peer_;
+};
 
 }  // namespace linktest

@@ -115,3 +115,16 @@ void SpeedUpTicks(uint32_t factor) {
 }
 
 void RestoreTicks() { platform::SetTickSource(nullptr); }
+
+Babbler::Babbler(readersim::ReaderSim& sim)
+    : thread_([this, &sim] {
+        while (babbling_) {
+          sim.SendRaw(std::string(100, 'x'));
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+      }) {}
+
+Babbler::~Babbler() {
+  babbling_ = false;
+  thread_.join();
+}

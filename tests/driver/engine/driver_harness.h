@@ -2,8 +2,10 @@
 // the driver's lines, reached over a pseudo-terminal (a serial session on
 // COM1) or loopback TCP (a TCP/IP session), and helpers for CoderRecords.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TRKDRV32.h"
@@ -44,6 +46,20 @@ class DriverHarness {
   std::string ptyPath_;
   uint16_t tcpPort_ = 0;
   int32_t handle_ = 0;
+};
+
+// A reader that sends 100 bytes of noise every 10 ms, faster than the
+// driver's input flush drops them (149 per 100 ms), until destroyed.
+class Babbler {
+ public:
+  explicit Babbler(readersim::ReaderSim& sim);
+  ~Babbler();
+  Babbler(const Babbler&) = delete;
+  Babbler& operator=(const Babbler&) = delete;
+
+ private:
+  std::atomic<bool> babbling_{true};
+  std::thread thread_;
 };
 
 CoderRecord EmptyRecord();

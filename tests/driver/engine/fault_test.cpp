@@ -128,21 +128,13 @@ TEST_F(TcpFaultTest, ReaderThatNeverStopsSendingCannotHoldTheCall) {
   ASSERT_NE(h.Open(1), 0);
   CoderRecord init = askTracks({});
   ASSERT_EQ(MagCoder(h.Handle(), INIT_LINK, &init), 0);
-  // Faster than the input flush drops bytes (149 per 100 ms).
-  std::atomic<bool> babbling{true};
-  std::thread babbler([&] {
-    while (babbling) {
-      h.sim.SendRaw(std::string(100, 'x'));
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  });
+  auto babbler = std::make_unique<Babbler>(h.sim);
   CoderRecord record = askTracks({1});
   std::future<int32_t> call = std::async(std::launch::async, [&] {
     return MagCoder(h.Handle(), READ_CARD, &record);
   });
   const bool ended = call.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
-  babbling = false;
-  babbler.join();
+  babbler.reset();
   ASSERT_TRUE(ended);
   EXPECT_NE(ResultCode(call.get()), MRW_OK);
 }

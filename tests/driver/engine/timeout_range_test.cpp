@@ -38,14 +38,7 @@ TEST_P(TimeoutRange, ReaderThatNeverStopsSendingIsFlushedWithinTheLongestTimeout
   ASSERT_NE(h.Open(GetParam()), 0);
   CoderRecord init = EmptyRecord();
   ASSERT_EQ(MagCoder(h.Handle(), INIT_LINK, &init), 0);
-  // Faster than the input flush drops bytes (149 per 100 ms).
-  std::atomic<bool> babbling{true};
-  std::thread babbler([&] {
-    while (babbling) {
-      h.sim.SendRaw(std::string(100, 'x'));
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  });
+  auto babbler = std::make_unique<Babbler>(h.sim);
   // An hour of ticks passes in 36 ms; the 49 days of a wrapped time-out
   // would take 43 s.
   SpeedUpTicks(100000);
@@ -56,8 +49,7 @@ TEST_P(TimeoutRange, ReaderThatNeverStopsSendingIsFlushedWithinTheLongestTimeout
   const bool ended = call.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
   if (!ended) MagAbort(h.Handle());  // the flush also ends on an abort
   const int32_t result = call.get();
-  babbling = false;
-  babbler.join();
+  babbler.reset();
   EXPECT_TRUE(ended) << "the input flush had no usable bound";
   EXPECT_NE(ResultCode(result), MRW_OK);
 }
