@@ -7,8 +7,6 @@
 // read and the loop: its reply, should it still come, finds nothing waiting
 // for it and is never taken for a later step's.
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -49,41 +47,20 @@ const char kReadDataText[] = "ATMEL Card Read data error !!";
 
 enum class Outcome { Done, Refused, Failed, NoReply };
 
-// How the pending events are handled while a command waits or the loop
-// pauses: the write and the read keep the window painted; the loop also
-// takes the operator's clicks ("break").
-enum class Pump { NonInput, All };
-
-void pump(Pump what) {
-  if (what == Pump::All) {
-    ProcessMessages();
-  } else {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  }
-}
-
 uint32_t slice(uint32_t left) {
   return std::min<uint32_t>(left, static_cast<uint32_t>(platform::kWaitSliceMs));
 }
 
-bool waitForReply(Pump what) {
-  const uint32_t start = platform::TickCount();
-  for (;;) {
-    if (ResponseEvent.IsSignalled()) return true;
-    const uint32_t left = platform::TicksLeft(start, kAtmelReplyMs);
-    if (left == 0) return false;
-    ResponseEvent.Wait(slice(left));
-    pump(what);
-  }
-}
-
-// Sends one command and waits for its reply; true when the reply came.
-bool sendAndWait(int commandId, int code, const std::string& data, Pump what) {
+// Sends one command and waits for its reply; true when the reply came. While
+// it waits, the write and the read keep the window painted
+// (WaitEvents::NonInput); the loop also takes the operator's clicks
+// ("break"): WaitEvents::All.
+bool sendAndWait(int commandId, int code, const std::string& data, WaitEvents what) {
   ResponseEvent.Create();
   CommandId = commandId;
   const bool sent = SendCommand(code, reinterpret_cast<const uint8_t*>(data.data()),
                                 static_cast<int>(data.size())) == 1;
-  const bool replied = sent && waitForReply(what);
+  const bool replied = sent && waitForResponseEvent(kAtmelReplyMs, what);
   ResponseEvent.Close();
   return replied;
 }
@@ -171,7 +148,7 @@ Outcome atmelWrite(TForm1* form, bool awaitLastChunk) {
         hex.substr(static_cast<size_t>(address - range.start) * 2, static_cast<size_t>(count) * 2);
     const int code = form->CheckBox7->isChecked() ? CMD_ATMEL_WRITE_VERIFY : CMD_ATMEL_WRITE;
     if (chunk + 1 < chunks || awaitLastChunk) {
-      if (!sendAndWait(88, code, request, awaitLastChunk ? Pump::All : Pump::NonInput)) {
+      if (!sendAndWait(88, code, request, awaitLastChunk ? WaitEvents::All : WaitEvents::NonInput)) {
         reportNoReply(form);
         return Outcome::NoReply;
       }
@@ -199,7 +176,7 @@ bool isHexText(const std::string& text) {
                      [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); });
 }
 
-Outcome atmelRead(TForm1* form, Pump what) {
+Outcome atmelRead(TForm1* form, WaitEvents what) {
   CommandId = 80;
   std::memset(TxBuffer, 0, sizeof TxBuffer);
   form->sgAtmelCells->clear();
@@ -286,7 +263,7 @@ void TForm1::btnAtmelPwroffClick() { Button38Click(); }
 
 void TForm1::Button41Click() { atmelWrite(this, false); }
 
-void TForm1::Button42Click() { atmelRead(this, Pump::NonInput); }
+void TForm1::Button42Click() { atmelRead(this, WaitEvents::NonInput); }
 
 // Entry, power on, write, read and power off, pass after pass, until "break"
 // (any test's Break) or until a step gets no reply or the link closes.
@@ -296,13 +273,13 @@ void TForm1::Button45Click() {
   do {
     if (CheckBox9->isChecked()) {
       HexDumpFlag = 1;
-      if (!sendAndWait(50, CMD_IC_ENTRY, std::string(), Pump::All) || !loopPause()) {
+      if (!sendAndWait(50, CMD_IC_ENTRY, std::string(), WaitEvents::All) || !loopPause()) {
         reportNoReply(this);
         return;
       }
     }
     if (BreakFlag) return;
-    if (!sendAndWait(81, CMD_ATMEL_POWER_ON, typeCharData(this), Pump::All) || !loopPause()) {
+    if (!sendAndWait(81, CMD_ATMEL_POWER_ON, typeCharData(this), WaitEvents::All) || !loopPause()) {
       reportNoReply(this);
       return;
     }
@@ -310,10 +287,10 @@ void TForm1::Button45Click() {
     if (atmelWrite(this, true) == Outcome::NoReply) return;
     ProcessMessages();
     if (!loopPause() || BreakFlag) return;
-    if (atmelRead(this, Pump::All) == Outcome::NoReply) return;
+    if (atmelRead(this, WaitEvents::All) == Outcome::NoReply) return;
     ProcessMessages();
     if (!loopPause() || BreakFlag) return;
-    if (!sendAndWait(82, CMD_ATMEL_POWER_OFF, typeCharData(this), Pump::All) || !loopPause()) {
+    if (!sendAndWait(82, CMD_ATMEL_POWER_OFF, typeCharData(this), WaitEvents::All) || !loopPause()) {
       reportNoReply(this);
       return;
     }

@@ -88,14 +88,18 @@ StepResult ethernetResult(int sent, uint32_t start) {
 
 }  // namespace
 
-void waitForResponseEvent(uint32_t boundMs) {
+bool waitForResponseEvent(uint32_t boundMs, WaitEvents events) {
   const uint32_t start = platform::TickCount();
   for (;;) {
-    if (ResponseEvent.IsSignalled()) return;
+    if (ResponseEvent.IsSignalled()) return true;
     const uint32_t left = platform::TicksLeft(start, boundMs);
-    if (left == 0) return;
+    if (left == 0) return false;
     ResponseEvent.Wait(slice(left));
-    handleNonInputEvents();
+    if (events == WaitEvents::All) {
+      ProcessMessages();
+    } else {
+      handleNonInputEvents();
+    }
   }
 }
 

@@ -83,9 +83,13 @@ void endRunsOnLinkClose();
 // Panel1 := "Link to the reader lost !!"; the run's end after a LinkLost step.
 void showLinkLost();
 
-// Waits at most `boundMs` for the open ResponseEvent while the window stays
-// alive (see above).
-void waitForResponseEvent(uint32_t boundMs);
+// How a wait keeps the window alive: with the pending events other than user
+// input (see above), or with all of them, clicks included (ProcessMessages).
+enum class WaitEvents { NonInput, All };
+
+// Waits at most `boundMs` for the open ResponseEvent; true when it was
+// signalled.
+bool waitForResponseEvent(uint32_t boundMs, WaitEvents events = WaitEvents::NonInput);
 
 // Pauses for `ms` while the window stays alive (see above).
 void pauseTest(uint32_t ms);
