@@ -25,6 +25,7 @@
 #include "gui/GuiThread.h"
 #include "link/link.h"
 #include "pages/FirmwareDownload.h"
+#include "pages/TestSteps.h"
 #include "platform/tick.h"
 #include "reply/MainState.h"
 
@@ -40,9 +41,8 @@ int FirmwareRequestLength = 0;
 // sequence share it; the outermost one takes the link it runs on.
 int lockDepth = 0;
 int lockedLink = LINK_CLOSED;
-bool linkButtonClicked = false;
 
-bool linkGone() { return linkButtonClicked || LinkMode.load() != lockedLink; }
+bool linkGone() { return linkClosedByOperatorDuringRun() || LinkMode.load() != lockedLink; }
 
 void clearRequest() {
   std::memset(FirmwareRequest, 0, sizeof FirmwareRequest);
@@ -89,7 +89,7 @@ class FirmwareLock {
   explicit FirmwareLock(TForm1* form) : form_(form) {
     if (lockDepth++ > 0) return;
     lockedLink = LinkMode.load();
-    linkButtonClicked = false;
+    watchLinkButtons();
     setLocked(true);
   }
   ~FirmwareLock() {
@@ -169,14 +169,6 @@ void TForm1::buildFirmwarePage(QWidget* page) {
   bindClick(btnDownLoad, [this] { btnDownLoadClick(); });
   bindClick(btnApp, [this] { btnAppClick(); });
   bindClick(btnBootVer, [this] { btnBootVerClick(); });
-
-  // A link button clicked while a download runs ends the download: the link
-  // it was sending on is closed, replaced, or the program is ending.
-  for (QPushButton* linkButton : {BitBtn1, BitBtn2, BitBtn4, BitBtn8, BitBtn3}) {
-    QObject::connect(linkButton, &QPushButton::clicked, page, [] {
-      if (lockDepth > 0) linkButtonClicked = true;
-    });
-  }
 }
 
 void TForm1::btnFileClick() {

@@ -144,6 +144,10 @@ void endRunsOnLinkClose() {
   ForgetOwedReplies();
 }
 
+void watchLinkButtons() { linkClosedByOperator = false; }
+
+bool linkClosedByOperatorDuringRun() { return linkClosedByOperator; }
+
 void showLinkLost() { Form1->setPanelText("Link to the reader lost !!"); }
 
 void pauseTest(uint32_t ms) {

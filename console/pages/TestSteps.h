@@ -80,6 +80,12 @@ uint32_t trackReplyBound(bool insertCard, bool timeLox);
 // now waiting, which ends at once, and no reply of the old link is awaited.
 void endRunsOnLinkClose();
 
+// A run that does not count (a download, say) starts watching the link
+// buttons; true once endRunsOnLinkClose was called since this run, or since
+// resetTestCounts, began.
+void watchLinkButtons();
+bool linkClosedByOperatorDuringRun();
+
 // Panel1 := "Link to the reader lost !!"; the run's end after a LinkLost step.
 void showLinkLost();
 
