@@ -4,8 +4,6 @@
 // for a line over 1024 bytes (and the line after it comes intact), and -3
 // once the peer has closed, with a part of a line dropped. On -1 and -3
 // neither output is written.
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -19,6 +17,7 @@
 
 #include "ZUV_ETHERNET.h"
 #include "fuzz_check.h"
+#include "link_peer.h"
 
 namespace {
 
@@ -27,21 +26,7 @@ constexpr size_t kLongestInput = 64 * 1024;
 constexpr uint8_t kUntouched = 0xA5;
 constexpr int32_t kLengthUntouched = -12345;
 
-int listener = -1;
-uint16_t listenerPort = 0;
-
-void openListener() {
-  listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  require(listener >= 0 && ::bind(listener, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-              ::listen(listener, 4) == 0 &&
-              ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) == 0,
-          "loopback listener");
-  listenerPort = ntohs(address.sin_port);
-}
+LoopbackListener* listener = nullptr;
 
 // Sends the stream in pieces, then closes at once (no lingering connection
 // state from one input to the next).
@@ -81,12 +66,7 @@ Received receiveOne() {
 }
 
 void checkStream(const std::vector<uint8_t>& stream, size_t piece) {
-  require(Connect_Ethernet("127.0.0.1", listenerPort) == 1, "connected");
-  const int peer = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-  require(peer >= 0, "accepted");
-  // Each piece goes out at once rather than waiting for the last one's ACK.
-  const int noDelay = 1;
-  ::setsockopt(peer, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+  const int peer = ConnectLinkToPeer(*listener);
   std::thread sender(sendAndClose, peer, stream, piece);
 
   size_t lineStart = 0;
@@ -120,7 +100,7 @@ void checkStream(const std::vector<uint8_t>& stream, size_t piece) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  openListener();
+  listener = new LoopbackListener;  // kept for the process
   return 0;
 }
 

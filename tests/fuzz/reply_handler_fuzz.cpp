@@ -10,8 +10,6 @@
 // - The network settings read back show the octets and port of the reply's
 //   hexadecimal pairs in decimal, and its MAC pairs as received; settings
 //   whose characters did not all come before the line end keep their text.
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -31,6 +29,7 @@
 #include "Main.h"
 #include "ZUV_ETHERNET.h"
 #include "fuzz_check.h"
+#include "link_peer.h"
 #include "gui/ConsoleApplication.h"
 #include "link/link.h"
 #include "platform/message_box.h"
@@ -59,21 +58,8 @@ int peer = -1;
 void ignoreMessage(const char*) {}
 
 void connectPeer() {
-  const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  require(listener >= 0 && ::bind(listener, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-              ::listen(listener, 1) == 0 &&
-              ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) == 0,
-          "loopback listener");
-  require(Connect_Ethernet("127.0.0.1", ntohs(address.sin_port)) == 1, "connected");
-  peer = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-  require(peer >= 0, "accepted");
-  ::close(listener);
-  const int noDelay = 1;
-  ::setsockopt(peer, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+  LoopbackListener listener;
+  peer = ConnectLinkToPeer(listener);
 }
 
 // The commands the console sent: read and dropped, so the socket never fills.
