@@ -12,6 +12,7 @@ namespace {
 using readersim::Faults;
 using readersim::ReaderSim;
 using readersim::Reply;
+using readersim::ReplyFault;
 using readersim::Request;
 using simtest::PeerClient;
 
@@ -222,6 +223,46 @@ TEST_F(SimTcp, SendRawReachesAClientNotYetServed) {
 }
 
 TEST_F(SimTcp, WaitForRequestsTimesOut) { EXPECT_FALSE(sim_.WaitForRequests(1, 50)); }
+
+// Each row arms its reply faults, sends "511" twice and "000" in one write on
+// its link, and says what the peer receives and how long that takes at least.
+struct ReplyFaultRow {
+  const char* name;
+  bool pty;
+  std::vector<ReplyFault> faults;
+  std::string received;
+  int atLeastMs;
+};
+
+void PrintTo(const ReplyFaultRow& row, std::ostream* out) { *out << row.name; }
+
+class SimReplyFaults : public ::testing::TestWithParam<ReplyFaultRow> {};
+
+TEST_P(SimReplyFaults, PeerReceives) {
+  const ReplyFaultRow& row = GetParam();
+  ReaderSim sim;
+  PeerClient client;
+  ASSERT_TRUE(row.pty ? client.OpenPty(sim.StartPty()) : client.ConnectTcp(sim.StartTcp()));
+  for (const ReplyFault& fault : row.faults) ASSERT_TRUE(sim.AddReplyFault(fault));
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(client.Send("511\r\n511\r\n000\r\n"));
+  EXPECT_EQ(client.ReadBytes(row.received.size(), kReplyTimeoutMs), row.received);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(row.atLeastMs));
+  EXPECT_TRUE(sim.WaitForRequests(3, kReplyTimeoutMs));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, SimReplyFaults,
+    ::testing::ValuesIn(std::vector<ReplyFaultRow>{
+        {"DropPty", true, {readersim::DropReply("51", 2)}, "001\n000\n", 0},
+        {"DropTcp", false, {readersim::DropReply("51", 2)}, "001\n000\n", 0},
+        {"LatePty", true, {readersim::LateReply("51", 1, 150)}, "001\n001\n000\n", 150},
+        {"LateTcp", false, {readersim::LateReply("", 3, 150)}, "001\n001\n000\n", 150},
+        {"ReplyTwicePty", true, {readersim::ExtraReply("51", 2)}, "001\n001\n001\n000\n", 0},
+        {"ExtraLineTcp", false, {readersim::ExtraReply("51", 1, "00x")}, "001\n00x\n001\n000\n", 0},
+        {"SeveralTcp", false, {readersim::DropReply("51", 1), readersim::LateReply("00", 1, 150)},
+         "001\n000\n", 150}}),
+    [](const ::testing::TestParamInfo<ReplyFaultRow>& info) { return info.param.name; });
 
 TEST(SimLifecycle, StopEndsADelayedReplyPromptly) {
   ReaderSim sim;

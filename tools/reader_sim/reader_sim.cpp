@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -79,6 +80,23 @@ int openListener(uint16_t& port) {
 
 }  // namespace
 
+bool ReaderSim::Impl::fireReplyFaults(const Request& request, Answer& answer) {
+  bool dropReply = false;
+  for (auto it = replyFaults.begin(); it != replyFaults.end();) {
+    const ReplyFault& fault = it->fault;
+    bool matches = request.binary ? fault.prefix.empty() : startsWith(request.line, fault.prefix);
+    if (!matches || ++it->matched < fault.nth) {
+      ++it;
+      continue;
+    }
+    if (fault.kind == ReplyFault::Drop) dropReply = true;
+    if (fault.kind == ReplyFault::Delay) answer.lateMs = std::max(answer.lateMs, fault.delayMs);
+    if (fault.kind == ReplyFault::Extra) answer.extraLines.push_back(fault.extraLine);
+    it = replyFaults.erase(it);
+  }
+  return dropReply;
+}
+
 Answer ReaderSim::Impl::Decide(const Request& request, bool fromSocket) {
   std::lock_guard<std::mutex> lock(mutex);
   requests.push_back(request);
@@ -86,12 +104,13 @@ Answer ReaderSim::Impl::Decide(const Request& request, bool fromSocket) {
 
   Answer answer;
   answer.faults = faults;
+  bool dropReply = fireReplyFaults(request, answer);
   if (fromSocket && faults.dropConnection) {
     faults.dropConnection = false;
     answer.drop = true;
     return answer;
   }
-  if (faults.silent) {
+  if (faults.silent || dropReply) {
     answer.reply.silent = true;
   } else if (request.binary) {
     if (request.frameError) {
@@ -170,6 +189,18 @@ void ReaderSim::SetStatusFor(const std::string& prefix, int status) {
 void ReaderSim::ClearStatusOverrides() {
   std::lock_guard<std::mutex> lock(impl_->mutex);
   impl_->statusOverrides.clear();
+}
+
+bool ReaderSim::AddReplyFault(const ReplyFault& fault) {
+  if (fault.nth < 1 || fault.delayMs < 0) return false;
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->replyFaults.push_back({fault});
+  return true;
+}
+
+void ReaderSim::ClearReplyFaults() {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->replyFaults.clear();
 }
 
 void ReaderSim::SetHandler(const std::string& prefix, Handler handler) {

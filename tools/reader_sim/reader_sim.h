@@ -8,7 +8,8 @@
 // How a request is answered, first rule that applies:
 //  1. Faults().dropConnection on a TCP client: recorded, then the client is
 //     closed without an answer (the fault then clears itself).
-//  2. Faults().silent: recorded, nothing answered.
+//  2. Faults().silent, or a Drop reply fault firing on this request:
+//     recorded, nothing answered (no handler runs).
 //  3. A text line starting with a SetStatusFor prefix (longest wins):
 //     that status + echo, no payload.
 //  4. A text line starting with a SetHandler prefix (longest wins): the
@@ -22,9 +23,15 @@
 //  8. A good binary frame: the frame handler's Reply (by default a reply frame
 //     carrying the single byte 'A').
 // The echo character is the line's third character ('0' when shorter).
-// Before the answer go Faults().garbageBefore and Faults().delayMs; the
-// answer goes out in Faults().splitPieces writes. One serving thread answers
-// all peers in turn, so a delay holds back every peer.
+// Before the answer go Faults().garbageBefore, Faults().delayMs and the
+// delayMs of a Delay reply fault firing on this request; an Extra reply fault
+// firing on it adds its line right after the answer (in the same writes);
+// the answer goes out in Faults().splitPieces writes. One serving thread
+// answers all peers in turn, reading nothing meanwhile, so a delay holds back
+// every peer and the replies to later requests.
+// A reply fault counts the requests matching its prefix from the moment it is
+// armed and fires on the nth of them, whatever their answer, then is gone.
+// Requests that a dropConnection closes on count too.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -74,6 +81,25 @@ struct Faults {
                                 // request; clears itself once done
 };
 
+// A fault for the reply to one request: the nth request from any peer
+// (counting from 1, from AddReplyFault on) that is a text line starting with
+// `prefix`; an empty prefix matches every request, binary frames included.
+struct ReplyFault {
+  enum Kind { Drop, Delay, Extra };
+  Kind kind = Drop;  // Drop: no reply; Delay: the reply delayMs late;
+                     // Extra: extraLine + LF after the reply
+  std::string prefix;
+  int nth = 1;
+  int delayMs = 0;
+  std::string extraLine;  // "" sends the reply itself a second time
+};
+
+// Reply fault builders: no reply, the reply `delayMs` late, `extraLine` (or
+// the reply again) after the reply; each to the nth request matching `prefix`.
+ReplyFault DropReply(const std::string& prefix, int nth);
+ReplyFault LateReply(const std::string& prefix, int nth, int delayMs);
+ReplyFault ExtraReply(const std::string& prefix, int nth, const std::string& extraLine = "");
+
 class ReaderSim {
  public:
   ReaderSim();
@@ -99,6 +125,11 @@ class ReaderSim {
   // reply; the longest matching prefix wins.
   void SetStatusFor(const std::string& prefix, int status);
   void ClearStatusOverrides();
+  // Arms a reply fault; several may be armed at once, each fires once.
+  // False (nothing armed) when nth < 1 or delayMs < 0.
+  bool AddReplyFault(const ReplyFault& fault);
+  // Disarms every reply fault that has not fired.
+  void ClearReplyFaults();
 
   // Replaces (or adds) the handling of lines that start with `prefix`;
   // the longest matching prefix wins. Handlers run on the serving thread,

@@ -26,6 +26,27 @@ Reply RawReply(const std::string& bytes) {
   return reply;
 }
 
+ReplyFault DropReply(const std::string& prefix, int nth) {
+  ReplyFault fault;
+  fault.prefix = prefix;
+  fault.nth = nth;
+  return fault;
+}
+
+ReplyFault LateReply(const std::string& prefix, int nth, int delayMs) {
+  ReplyFault fault = DropReply(prefix, nth);
+  fault.kind = ReplyFault::Delay;
+  fault.delayMs = delayMs;
+  return fault;
+}
+
+ReplyFault ExtraReply(const std::string& prefix, int nth, const std::string& extraLine) {
+  ReplyFault fault = DropReply(prefix, nth);
+  fault.kind = ReplyFault::Extra;
+  fault.extraLine = extraLine;
+  return fault;
+}
+
 std::string EncodeReply(const Reply& reply) {
   if (reply.silent) return "";
   if (reply.raw) return reply.payload;

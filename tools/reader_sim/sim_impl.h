@@ -21,6 +21,14 @@ struct Answer {
   ReaderSim::Handler handler;  // when set, its Reply is the answer ...
   Reply reply;                // ... otherwise this one
   Faults faults;              // in force when the request came
+  int lateMs = 0;             // the longest Delay reply fault's delayMs
+  // The lines of Extra reply faults, "" for the reply again.
+  std::vector<std::string> extraLines;
+};
+
+struct ArmedReplyFault {
+  ReplyFault fault;
+  int matched = 0;  // requests matching its prefix since it was armed
 };
 
 // A descriptor the serving thread reads requests from.
@@ -41,12 +49,16 @@ struct ReaderSim::Impl {
   std::vector<Request> requests;
   Faults faults;
   std::map<std::string, int> statusOverrides;
+  std::vector<ArmedReplyFault> replyFaults;
   std::map<std::string, Handler> handlers;
   Handler frameHandler;
   Card card;
 
   // Records the request and decides its answer.
   Answer Decide(const Request& request, bool fromSocket);
+  // Counts the request for each armed reply fault and puts those that fire
+  // into `answer`, disarmed; true when one of them drops the reply.
+  bool fireReplyFaults(const Request& request, Answer& answer);
 
   // ---- serving, hand-over guarded by `ioMutex`
   std::mutex ioMutex;

@@ -169,10 +169,15 @@ void ReaderSim::Impl::answer(Peer& peer, Request& request) {
     return;
   }
   Reply reply = decided.handler ? decided.handler(request) : decided.reply;
-  std::string bytes = EncodeReply(reply);
-  if (bytes.empty()) return;
-  bytes = decided.faults.garbageBefore + bytes;
-  if (!pause(decided.faults.delayMs)) return;
+  const std::string replyBytes = EncodeReply(reply);
+  if (replyBytes.empty()) return;
+  std::string bytes = decided.faults.garbageBefore + replyBytes;
+  for (const std::string& line : decided.extraLines) {
+    bytes += line.empty() ? replyBytes : line + "\n";
+  }
+  // Paused here, on the serving thread, like a busy reader: nothing more is
+  // read from any peer until this reply has gone out.
+  if (!pause(decided.faults.delayMs) || !pause(decided.lateMs)) return;
   size_t pieces = static_cast<size_t>(std::max(1, decided.faults.splitPieces));
   size_t pieceSize = (bytes.size() + pieces - 1) / pieces;
   for (size_t offset = 0; offset < bytes.size(); offset += pieceSize) {
