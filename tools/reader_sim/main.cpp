@@ -4,15 +4,19 @@
 // --link-com, a pseudo-terminal; --link-com N also prints the line that maps
 // COMN to it. It plays a card in the reader as the console sees it (tracks in
 // ISO or BIT norm, bit memory, settings, IC card, ATMEL memory cards), or with
-// --driver as the encoder driver sees it (bit-norm track lines). Runs until
-// SIGINT or SIGTERM.
+// --driver as the encoder driver sees it (bit-norm track lines). --drop,
+// --late and --extra arm the simulator's reply faults (usage() tells how), for
+// seeing how the console copes with a reader that misses or repeats replies.
+// Runs until SIGINT or SIGTERM.
 #include <pthread.h>
 
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "atmel_card_lines.h"
 #include "boot_loader.h"
@@ -24,14 +28,64 @@
 
 namespace {
 
+constexpr long kMaxLateMs = 3600000;
+
 void usage() {
-  std::fprintf(stderr, "usage: reader_sim [--tcp PORT] [--pty] [--link-com N] [--driver]\n");
+  std::fprintf(
+      stderr,
+      "usage: reader_sim [--tcp PORT] [--pty] [--link-com N] [--driver]\n"
+      "                  [--drop PREFIX:N] [--late PREFIX:N:MS] [--extra PREFIX:N[:LINE]]\n"
+      "  --drop PREFIX:N          leave the Nth line starting with PREFIX unanswered\n"
+      "  --late PREFIX:N:MS       answer it MS ms late (the lines after it wait)\n"
+      "  --extra PREFIX:N[:LINE]  send LINE after its reply (no LINE: the reply twice)\n"
+      "  N counts from 1; an empty PREFIX counts every request, binary frames too.\n"
+      "  Each may be given several times; each fires once.\n");
 }
 
 bool parseNumber(const char* text, long low, long high, long& value) {
   char* end = nullptr;
   value = std::strtol(text, &end, 10);
   return *text != '\0' && *end == '\0' && value >= low && value <= high;
+}
+
+const char* replyFaultForm(const std::string& option) {
+  if (option == "--drop") return "PREFIX:N, N from 1";
+  if (option == "--late") return "PREFIX:N:MS, N from 1, MS from 0 to 3600000";
+  return "PREFIX:N or PREFIX:N:LINE, N from 1";
+}
+
+// The value of --drop, --late or --extra: PREFIX:N and, after one more ':',
+// the delay or the line (the rest of the value, ':' included).
+bool parseReplyFault(const std::string& option, const std::string& value,
+                     readersim::ReplyFault& fault) {
+  size_t colon = value.find(':');
+  if (colon == std::string::npos) return false;
+  fault.prefix = value.substr(0, colon);
+  std::string count = value.substr(colon + 1);
+  std::string more;
+  size_t second = count.find(':');
+  bool hasMore = second != std::string::npos;
+  if (hasMore) {
+    more = count.substr(second + 1);
+    count.resize(second);
+  }
+  long nth = 0;
+  if (!parseNumber(count.c_str(), 1, INT_MAX, nth)) return false;
+  fault.nth = static_cast<int>(nth);
+  if (option == "--drop") {
+    fault.kind = readersim::ReplyFault::Drop;
+    return !hasMore;
+  }
+  if (option == "--extra") {
+    fault.kind = readersim::ReplyFault::Extra;
+    fault.extraLine = more;
+    return true;
+  }
+  long ms = 0;
+  fault.kind = readersim::ReplyFault::Delay;
+  if (!hasMore || !parseNumber(more.c_str(), 0, kMaxLateMs, ms)) return false;
+  fault.delayMs = static_cast<int>(ms);
+  return true;
 }
 
 }  // namespace
@@ -41,6 +95,7 @@ int main(int argc, char** argv) {
   long comNumber = 0;
   bool pty = false;
   bool driverLines = false;
+  std::vector<readersim::ReplyFault> replyFaults;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     bool hasValue = i + 1 < argc;
@@ -57,6 +112,14 @@ int main(int argc, char** argv) {
     } else if (option == "--link-com" && hasValue && parseNumber(argv[i + 1], 1, 255, comNumber)) {
       pty = true;
       ++i;
+    } else if ((option == "--drop" || option == "--late" || option == "--extra") && hasValue) {
+      readersim::ReplyFault fault;
+      if (!parseReplyFault(option, argv[++i], fault)) {
+        std::fprintf(stderr, "reader_sim: %s wants %s, not '%s'\n", option.c_str(),
+                     replyFaultForm(option), argv[i]);
+        return 2;
+      }
+      replyFaults.push_back(fault);
     } else {
       usage();
       return 2;
@@ -85,6 +148,7 @@ int main(int argc, char** argv) {
     icCard = std::make_unique<readersim::IcCardLines>(sim);
     atmel = std::make_unique<readersim::AtmelCardLines>(sim);
   }
+  for (const readersim::ReplyFault& fault : replyFaults) sim.AddReplyFault(fault);
   uint16_t tcpPort = sim.StartTcp(static_cast<uint16_t>(port));
   if (tcpPort == 0) {
     std::fprintf(stderr, "reader_sim: cannot listen on 127.0.0.1 port %ld\n", port);
