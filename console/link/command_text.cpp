@@ -128,3 +128,12 @@ int SendCommand(int code, const uint8_t* data, int length) {
 const uint8_t* LastSendBytes() { return SendBuffer; }
 
 int LastSendLength() { return SendLength; }
+
+char CommandEcho(int code, const uint8_t* data, int length) {
+  const char* prefix = CommandPrefix(code);
+  if (!prefix) return '0';
+  const int prefixLength = static_cast<int>(std::strlen(prefix));
+  if (prefixLength >= 3) return prefix[2];
+  if (data && prefixLength + length >= 3) return static_cast<char>(data[2 - prefixLength]);
+  return '0';
+}

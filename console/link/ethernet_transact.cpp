@@ -2,11 +2,15 @@
 #include <cstring>
 
 #include "ZUV_ETHERNET.h"
+#include "command_count.h"
 #include "link.h"
 #include "receive_buffer.h"
 #include "registered_callback.h"
 
 int EthernetTransact(const uint8_t* buffer, int length) {
+  // The library drops what waits in the connection before it sends: any
+  // line read from now on can only answer this command.
+  CountCommandSent();
   // The library reconnects and sends once more by itself; when even that
   // failed the link is gone and no reply can come.
   if (EthernetCommandSend(buffer, length) < 0) return 0;
@@ -16,11 +20,18 @@ int EthernetTransact(const uint8_t* buffer, int length) {
 int EthernetReceiveReply() {
   std::memset(ReceiveBuffer, 0, sizeof ReceiveBuffer);
   ReceiveLength = 0;
+  ReceiveStamp = CommandsSent();
   int32_t lineLength = 0;
   const int result = EthernetReceive(ReceiveBuffer, &lineLength);
   if (result == 1) {
     ReceiveLength = std::clamp<int>(lineLength, 0, kLinkBufferSize);
     CallRegisteredCallback();  // handled here, before SendCommand returns
+  } else if (result == -3) {
+    // The bound ran out (or the peer closed): the reply handler says that
+    // no reply came, as it does for a serial reply that stops short.
+    ReceiveMissing = true;
+    CallRegisteredCallback();
+    ReceiveMissing = false;
   }
   return result;
 }

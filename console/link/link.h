@@ -94,6 +94,9 @@ int SendCommandCode(int code, const uint8_t* data, int length);
 // Writes prefix + data + CR LF (prefix length 0: the data alone) into the send
 // buffer; builds nothing when that would not fit with its NUL.
 void BuildCommandText(const char* prefix, int prefixLength, const uint8_t* data, int length);
+// The echo character of the reader's reply to this command: the third
+// character of its line, '0' for a shorter line.
+char CommandEcho(int code, const uint8_t* data, int length);
 int ClearSendBuffer();  // zero-fills the send buffer, keeps its length; 0
 uint16_t CalcCrc16(const uint8_t* data, int length);
 uint8_t CalcXorCheck(const uint8_t* data, int length);
@@ -130,18 +133,26 @@ int SerialRead(uint8_t* buffer, int count);
 // the send failed even after the library's reconnect (nothing went out, so
 // no reply is read).
 int EthernetTransact(const uint8_t* buffer, int length);
-// Reads the next reply line over the network link and, when one came, calls
-// the registered callback before returning: for a caller whose reply was
-// preceded by another. The line receive's result.
+// Reads the next reply line over the network link and calls the registered
+// callback before returning: with the line when one came, and also when none
+// came within the link's bound (ReceiveResponse then gives -3), so that a
+// command whose reply never comes says so. The line receive's result.
 int EthernetReceiveReply();
+// Commands sent so far on either link (it wraps). A serial write counts once
+// it has purged the input, a network send before it goes out.
+uint32_t CommandsSent();
+// The count of commands sent when the reply that ReceiveResponse delivered
+// last on this thread began to arrive: a reply stamped below CommandsSent()
+// began before the last command went out, so it answers an earlier one.
+uint32_t ReplyStamp();
 // Reads one reply into `text` (room for kLinkBufferSize bytes and a NUL) and,
 // for text replies of two bytes or more, its StatusCode into `status`.
 // 1 read, -1 abandoned with Esc before the first byte, -3 no first byte
 // within ReceiveTimeoutMs, no further byte for ReceiveTimeoutMs once a reply
 // began, a reply not whole WholeReplyTimeoutMs after its first byte (however
 // fast its bytes keep coming), a reply longer than kLinkBufferSize bytes (read to its end and
-// dropped), or the port closing or gone; 0 with the link closed (nothing
-// read). On every result but 1 the outputs are left as they were. A binary
+// dropped), the port closing or gone, or (network) no line within the
+// link's bound; 0 with the link closed (nothing read). On every result but 1 the outputs are left as they were. A binary
 // reply frame delivers its data (from its fourth byte) and no status.
 int ReceiveResponse(char* text, int* status);
 bool CheckEscape();

@@ -8,6 +8,8 @@
 
 thread_local uint8_t ReceiveBuffer[kLinkBufferSize];
 thread_local int ReceiveLength = 0;
+thread_local uint32_t ReceiveStamp = 0;
+thread_local bool ReceiveMissing = false;
 
 namespace {
 
@@ -30,9 +32,12 @@ enum class SerialReply { Whole, Escaped, TimedOut };
 // ReceiveTimeoutMs), and closing the port ends it, all checked at every
 // byte. A reply longer than ReceiveBuffer is read on to its end (LF, or the
 // frame's count) and dropped as timed out: the caller gets either a whole
-// reply or none.
+// reply or none. A command that goes out while a reply is being read purges
+// what is left of that reply: the bytes after it begin the new command's
+// answer, so the reply starts over with them.
 SerialReply readSerialReply(bool binaryFrame) {
   std::shared_ptr<SerialSession> session = CurrentSerialSession();
+  if (!session) return SerialReply::TimedOut;  // the port is being closed
   std::memset(ReceiveBuffer, 0, sizeof ReceiveBuffer);
   ReceiveLength = 0;
   const uint32_t start = platform::TickCount();
@@ -43,7 +48,8 @@ SerialReply readSerialReply(bool binaryFrame) {
 
   for (;;) {
     uint8_t byte = 0;
-    const int got = session ? ReadSerialInput(*session, &byte, 1) : 0;
+    uint32_t sentAtByte = 0;
+    const int got = ReadSerialInput(*session, &byte, 1, &sentAtByte);
     if (got < 0) return SerialReply::TimedOut;  // the device is gone
     if (got == 0) {
       uint32_t left;
@@ -61,6 +67,11 @@ SerialReply readSerialReply(bool binaryFrame) {
     }
 
     if (!session->ReceiveThreadRun.load()) return SerialReply::TimedOut;  // the port is closing
+    if (replyLength > 0 && sentAtByte != ReceiveStamp) {
+      std::memset(ReceiveBuffer, 0, sizeof ReceiveBuffer);
+      ReceiveLength = 0;
+      replyLength = 0;
+    }
     const uint32_t now = platform::TickCount();
     if (binaryFrame && replyLength == 0 && byte != kFrameStart) {
       // Noise before a frame: no reply has begun, and none may begin later
@@ -69,7 +80,10 @@ SerialReply readSerialReply(bool binaryFrame) {
       continue;
     }
     lastByteAt = now;
-    if (replyLength == 0) firstByteAt = now;
+    if (replyLength == 0) {
+      firstByteAt = now;
+      ReceiveStamp = sentAtByte;
+    }
     if (now - firstByteAt >= static_cast<uint32_t>(WholeReplyTimeoutMs)) {
       return SerialReply::TimedOut;
     }
@@ -119,6 +133,7 @@ int receiveSerial(char* text, int* status) {
 }
 
 int receiveEthernet(char* text, int* status) {
+  if (ReceiveMissing) return -3;
   // EthernetTransact has already put the line into this thread's buffer.
   if (status) *status = StatusCodeOf(reinterpret_cast<const char*>(ReceiveBuffer));
   deliver(text, ReceiveBuffer, textLength());

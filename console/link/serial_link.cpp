@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "answer_start.h"
+#include "command_count.h"
 #include "link.h"
 #include "platform/com_port.h"
 #include "platform/tick.h"
@@ -82,13 +83,14 @@ InputWait WaitForSerialInput(const SerialSession* session, int timeoutMs) {
   return InputWait::DeviceGone;
 }
 
-int ReadSerialInput(SerialSession& session, uint8_t* buffer, int count) {
+int ReadSerialInput(SerialSession& session, uint8_t* buffer, int count, uint32_t* sentAtRead) {
   std::lock_guard<std::mutex> lock(session.inputLock);
   ssize_t got = session.device.ReadSome(buffer, static_cast<size_t>(count));
   if (got < 0) return -1;
   if (got > 0) {
     session.inputGeneration.fetch_add(1);
     NoteAnswerStart();
+    if (sentAtRead) *sentAtRead = CommandsSent();
   }
   return static_cast<int>(got);
 }
@@ -176,6 +178,7 @@ int SerialWrite(const uint8_t* buffer, int length) {
     session->device.Purge();
     session->inputGeneration.fetch_add(1);
     ResetAnswerStart();
+    CountCommandSent();
   }
   length = buffer ? std::max(length, 0) : 0;
   const int timeoutMs = kWriteMsPerByte * length + kWriteConstantMs;

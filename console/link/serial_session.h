@@ -42,8 +42,11 @@ enum class InputWait { Readable, TimedOut, Closing, DeviceGone };
 InputWait WaitForSerialInput(const SerialSession* session, int timeoutMs);
 
 // Reads up to `count` waiting bytes without blocking: the count read, 0 when
-// nothing is waiting, -1 when the device is gone. Notes the start of an answer.
-int ReadSerialInput(SerialSession& session, uint8_t* buffer, int count);
+// nothing is waiting, -1 when the device is gone. Notes the start of an answer
+// and, when `sentAtRead` is given, CommandsSent() as it was when the bytes
+// were taken (no write can purge in between).
+int ReadSerialInput(SerialSession& session, uint8_t* buffer, int count,
+                    uint32_t* sentAtRead = nullptr);
 
 // Bytes waiting on the port (-1 when the device is gone); any waiting byte
 // notes the start of an answer.
