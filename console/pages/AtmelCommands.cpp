@@ -3,9 +3,9 @@
 // the read of the read range into the grid, and the loop of them all.
 //
 // A command whose reply is awaited waits at most 5000 ms. A step whose reply
-// did not come within that time (or whose send failed) ends the write, the
-// read and the loop: its reply, should it still come, finds nothing waiting
-// for it and is never taken for a later step's.
+// did not come within that time costs only itself (reply/ReplyTurns.h): the
+// write goes on with its next chunk, the loop with its next step; the read
+// fills nothing. A link that is closed or gone ends them all.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -45,24 +45,24 @@ const char kStartAboveEndText[] = "ADDRESS ERROR - Start address is larger then 
 const char kReadSizeText[] = "Read size is 1024, Read size Over";
 const char kReadDataText[] = "ATMEL Card Read data error !!";
 
-enum class Outcome { Done, Refused, Failed, NoReply };
+enum class Outcome { Done, Refused, Failed, NoReply, LinkLost };
 
 uint32_t slice(uint32_t left) {
   return std::min<uint32_t>(left, static_cast<uint32_t>(platform::kWaitSliceMs));
 }
 
-// Sends one command and waits for its reply; true when the reply came. While
-// it waits, the write and the read keep the window painted
-// (WaitEvents::NonInput); the loop also takes the operator's clicks
-// ("break"): WaitEvents::All.
-bool sendAndWait(int commandId, int code, const std::string& data, WaitEvents what) {
-  ResponseEvent.Create();
-  CommandId = commandId;
-  const bool sent = SendCommand(code, reinterpret_cast<const uint8_t*>(data.data()),
-                                static_cast<int>(data.size())) == 1;
-  const bool replied = sent && waitForResponseEvent(kAtmelReplyMs, what);
-  ResponseEvent.Close();
-  return replied;
+// Sends one command and waits for its reply. While it waits, the write and
+// the read keep the window painted (WaitEvents::NonInput); the loop also takes
+// the operator's clicks ("break"): WaitEvents::All. A reply that did not come
+// is said so on the status line.
+StepResult sendAndWait(int commandId, int code, const std::string& data, WaitEvents what) {
+  const StepResult result =
+      exchangeTrackCommand({commandId, code, 0, reinterpret_cast<const uint8_t*>(data.data()),
+                            static_cast<int>(data.size()), kAtmelReplyMs, what});
+  if (result == StepResult::NoReply || result == StepResult::LinkDropped) {
+    Form1->setPanelText(kNoReplyText);
+  }
+  return result;
 }
 
 // The loop's pause; false when the link closed meanwhile (Exit among them).
@@ -108,8 +108,6 @@ void showProgress(TForm1* form, int chunk, int chunks) {
   form->progAtmel->setValue((chunk + 1) * 100 / chunks);
 }
 
-void reportNoReply(TForm1* form) { form->setPanelText(kNoReplyText); }
-
 Outcome atmelWrite(TForm1* form, bool awaitLastChunk) {
   CommandId = 88;
   const AtmelCardType& type = chosenType(form);
@@ -148,10 +146,8 @@ Outcome atmelWrite(TForm1* form, bool awaitLastChunk) {
         hex.substr(static_cast<size_t>(address - range.start) * 2, static_cast<size_t>(count) * 2);
     const int code = form->CheckBox7->isChecked() ? CMD_ATMEL_WRITE_VERIFY : CMD_ATMEL_WRITE;
     if (chunk + 1 < chunks || awaitLastChunk) {
-      if (!sendAndWait(88, code, request, awaitLastChunk ? WaitEvents::All : WaitEvents::NonInput)) {
-        reportNoReply(form);
-        return Outcome::NoReply;
-      }
+      const WaitEvents what = awaitLastChunk ? WaitEvents::All : WaitEvents::NonInput;
+      if (sendAndWait(88, code, request, what) == StepResult::LinkLost) return Outcome::LinkLost;
     } else {
       SendCommand(code, reinterpret_cast<const uint8_t*>(request.data()),
                   static_cast<int>(request.size()));
@@ -204,10 +200,9 @@ Outcome atmelRead(TForm1* form, WaitEvents what) {
   for (int chunk = 0; chunk < chunks; ++chunk) {
     showProgress(form, chunk, chunks);
     const int count = std::min(chunkBytes, range.start + total - address);
-    if (!sendAndWait(80, CMD_ATMEL_READ, chunkHead(address, count), what)) {
-      reportNoReply(form);
-      return Outcome::NoReply;
-    }
+    const StepResult result = sendAndWait(80, CMD_ATMEL_READ, chunkHead(address, count), what);
+    if (result == StepResult::LinkLost) return Outcome::LinkLost;
+    if (result != StepResult::Answered) return Outcome::NoReply;  // nothing stale is shown
     // An error status was shown by the reply handler; the grid stays blank.
     if (ReplyStatus != 0) return Outcome::Failed;
     // Only bytes the reader sent reach the grid: a payload of another length
@@ -261,40 +256,47 @@ void TForm1::btnAtEjectClick() { Button34Click(); }
 void TForm1::btnAtmelPwronClick() { Button37Click(); }
 void TForm1::btnAtmelPwroffClick() { Button38Click(); }
 
-void TForm1::Button41Click() { atmelWrite(this, false); }
+void TForm1::Button41Click() {
+  watchLinkButtons();
+  atmelWrite(this, false);
+}
 
-void TForm1::Button42Click() { atmelRead(this, WaitEvents::NonInput); }
+void TForm1::Button42Click() {
+  watchLinkButtons();
+  atmelRead(this, WaitEvents::NonInput);
+}
 
 // Entry, power on, write, read and power off, pass after pass, until "break"
-// (any test's Break) or until a step gets no reply or the link closes.
+// (any test's Break) or until the link closes or goes.
 void TForm1::Button45Click() {
   StartButtonsLock running({Button45});
   BreakFlag = 0;
+  watchLinkButtons();
+  const auto stepThenPause = [this](int commandId, int code, const std::string& data) {
+    return sendAndWait(commandId, code, data, WaitEvents::All) != StepResult::LinkLost &&
+           loopPause();
+  };
+  bool linked = true;
   do {
     if (CheckBox9->isChecked()) {
       HexDumpFlag = 1;
-      if (!sendAndWait(50, CMD_IC_ENTRY, std::string(), WaitEvents::All) || !loopPause()) {
-        reportNoReply(this);
-        return;
-      }
+      linked = stepThenPause(50, CMD_IC_ENTRY, std::string());
+      if (!linked) break;
     }
-    if (BreakFlag) return;
-    if (!sendAndWait(81, CMD_ATMEL_POWER_ON, typeCharData(this), WaitEvents::All) || !loopPause()) {
-      reportNoReply(this);
-      return;
-    }
-    if (BreakFlag) return;
-    if (atmelWrite(this, true) == Outcome::NoReply) return;
+    if (BreakFlag) break;
+    linked = stepThenPause(81, CMD_ATMEL_POWER_ON, typeCharData(this));
+    if (!linked || BreakFlag) break;
+    linked = atmelWrite(this, true) != Outcome::LinkLost;
     ProcessMessages();
-    if (!loopPause() || BreakFlag) return;
-    if (atmelRead(this, WaitEvents::All) == Outcome::NoReply) return;
+    linked = linked && loopPause();
+    if (!linked || BreakFlag) break;
+    linked = atmelRead(this, WaitEvents::All) != Outcome::LinkLost;
     ProcessMessages();
-    if (!loopPause() || BreakFlag) return;
-    if (!sendAndWait(82, CMD_ATMEL_POWER_OFF, typeCharData(this), WaitEvents::All) || !loopPause()) {
-      reportNoReply(this);
-      return;
-    }
-  } while (!BreakFlag);
+    linked = linked && loopPause();
+    if (!linked || BreakFlag) break;
+    linked = stepThenPause(82, CMD_ATMEL_POWER_OFF, typeCharData(this));
+  } while (linked && !BreakFlag);
+  if (!linked) showLinkLost();
 }
 
 void TForm1::Button46Click() {

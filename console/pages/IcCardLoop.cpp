@@ -1,7 +1,8 @@
 // The IC card loop: card entry (when CheckBox8 is ticked), ISO power-on, one
 // fixed direct command and power-off, over and over until "Break". Each step
 // waits for its reply at most 5000 ms and pauses 1000 ms; every reply is
-// dumped to Memo10 and Memo9. The loop runs inside its button's click handler
+// dumped to Memo10 and Memo9. A step whose reply does not come costs only
+// itself: the loop goes on. The loop runs inside its button's click handler
 // on the GUI thread and handles the window's events after each wait.
 #include <QCheckBox>
 #include <QPushButton>
@@ -13,7 +14,6 @@
 #include "link/link.h"
 #include "pages/IcCardLoop.h"
 #include "pages/TestSteps.h"
-#include "reply/LateReplies.h"
 #include "reply/MainState.h"
 
 uint8_t IcLoopBreak = 0;
@@ -38,37 +38,31 @@ const IcLoopStep kSteps[] = {
 };
 
 // Sends the step's command, waits for its reply, handles the window's events
-// and pauses. False when the command could not go out (the link is closed, a
-// serial write failed, or over Ethernet no reply line could be read): the
-// link is gone and the loop ends without the pause.
+// and pauses. False when the link is gone or broke: the loop ends without the
+// pause.
 bool runStep(const IcLoopStep& step) {
   HexDumpFlag = 1;
   std::memset(TxBuffer, 0, sizeof TxBuffer);
   const int length = static_cast<int>(std::strlen(step.data));
   std::memcpy(TxBuffer, step.data, static_cast<size_t>(length));
-  CommandId = step.commandId;
-  ResponseEvent.Create();
-  IcLoopReplies.StepSent();
-  const bool sent =
-      SendCommand(step.commandCode, reinterpret_cast<const uint8_t*>(TxBuffer), length) == 1;
-  if (sent) {
-    waitForResponseEvent(kIcReplyMs);
-  } else {
-    HexDumpFlag = 0;  // no reply is coming to take it
-  }
-  IcLoopReplies.StepEnded();
-  ResponseEvent.Close();
+  const StepResult result =
+      exchangeTrackCommand({step.commandId, step.commandCode, 0,
+                            reinterpret_cast<const uint8_t*>(TxBuffer), length, kIcReplyMs});
+  if (result != StepResult::Answered) HexDumpFlag = 0;  // no reply is coming to take it
+  if (result == StepResult::NoReply) Form1->setPanelText(kNoReplyText);
   ProcessMessages();
-  if (sent) pauseTest(kIcPauseMs);
-  return sent;
+  // A network connection that broke ends the loop too, as no reply line could be read.
+  if (result == StepResult::LinkLost || result == StepResult::LinkDropped) return false;
+  pauseTest(kIcPauseMs);
+  return true;
 }
 
 }  // namespace
 
 void TForm1::Button35Click() {
   IcLoopBreak = 0;
+  watchLinkButtons();
   StartButtonsLock running({Button53, Button35});  // no second loop inside this one
-  IcLoopReplies.Start();
   // A closed main window ends the program as " Exit" does.
   const auto stopped = [this] { return IcLoopBreak != 0 || !isVisible(); };
   bool linked = true;
@@ -80,7 +74,6 @@ void TForm1::Button35Click() {
       if (!linked) break;
     }
   }
-  IcLoopReplies.Stop();
   if (!linked) setPanelText("IC Card loop ended: no link to the reader !!");
 }
 

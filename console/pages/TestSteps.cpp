@@ -18,7 +18,7 @@
 #include "link/link.h"
 #include "platform/tick.h"
 #include "reply/MainState.h"
-#include "reply/StepGate.h"
+#include "reply/ReplyTurns.h"
 
 const char kNoReplyText[] = "No reply from the reader !!";
 const char kNoTrackText[] = "Reply names no track !!";
@@ -49,14 +49,22 @@ bool linkGone() {
   }
 }
 
-// Waits until the reply handler has dealt with a reply it took for the step,
-// the link has gone or `boundMs` has passed. The handler signals ResponseEvent
-// after every reply it handles, failed reads included, so the event only
-// wakes the wait; whether the step was answered is the gate's to say. Once
-// signalled the event stays so; the wait then sleeps its slices instead.
-StepResult waitForSerialReply(uint32_t start, uint32_t boundMs) {
+void handleEvents(WaitEvents events) {
+  if (events == WaitEvents::All) {
+    ProcessMessages();
+  } else {
+    handleNonInputEvents();
+  }
+}
+
+// Waits until the reply handler has dealt with the step's reply, the link has
+// gone or `boundMs` has passed. The handler signals ResponseEvent after every
+// reply it handles, failed reads included, so the event only wakes the wait;
+// whether the step was answered is the reply turn's to say. Once signalled
+// the event stays so; the wait then sleeps its slices instead.
+StepResult waitForSerialReply(uint32_t start, uint32_t boundMs, WaitEvents events) {
   for (;;) {
-    if (StepAnswered()) return StepResult::Answered;
+    if (ReplyTurnAnswered()) return StepResult::Answered;
     if (linkGone()) return StepResult::LinkLost;
     const uint32_t left = platform::TicksLeft(start, boundMs);
     if (left == 0) return StepResult::NoReply;
@@ -65,20 +73,20 @@ StepResult waitForSerialReply(uint32_t start, uint32_t boundMs) {
     } else {
       ResponseEvent.Wait(slice(left));
     }
-    handleNonInputEvents();
+    handleEvents(events);
   }
 }
 
 // Over Ethernet SendCommand has read and handled one reply line. When that
-// was an earlier step's late reply, the step's own comes next: read on, within
-// the link's bound from the send.
+// was an earlier step's late reply naming another track, the step's own comes
+// next: read on, within the link's bound from the send.
 StepResult ethernetResult(int sent, uint32_t start) {
-  for (int strays = 0; sent == 1 && StepStrayCount() > strays;) {
-    strays = StepStrayCount();
+  for (int strays = 0; sent == 1 && ReplyTurnStrays() > strays;) {
+    strays = ReplyTurnStrays();
     if (platform::TicksLeft(start, kEthernetReceiveBoundMs) == 0) break;
     sent = EthernetReceiveReply();
   }
-  if (StepAnswered()) return StepResult::Answered;
+  if (ReplyTurnAnswered()) return StepResult::Answered;
   if (sent == 1) return StepResult::NoReply;
   if (sent == -1 || (sent == -3 && platform::TicksLeft(start, kEthernetReceiveBoundMs) > 0)) {
     return StepResult::LinkDropped;
@@ -86,22 +94,17 @@ StepResult ethernetResult(int sent, uint32_t start) {
   return StepResult::NoReply;
 }
 
-}  // namespace
-
-bool waitForResponseEvent(uint32_t boundMs, WaitEvents events) {
-  const uint32_t start = platform::TickCount();
-  for (;;) {
-    if (ResponseEvent.IsSignalled()) return true;
-    const uint32_t left = platform::TicksLeft(start, boundMs);
-    if (left == 0) return false;
-    ResponseEvent.Wait(slice(left));
-    if (events == WaitEvents::All) {
-      ProcessMessages();
-    } else {
-      handleNonInputEvents();
-    }
+// After a step whose reply did not come, its reply may still be on its way:
+// it must come while no command waits, so the next command holds back.
+void waitOutLateReply(WaitEvents events) {
+  for (uint32_t left = LateReplyGraceLeftMs(); left > 0; left = LateReplyGraceLeftMs()) {
+    if (linkGone()) return;
+    platform::SleepMs(slice(left));
+    handleEvents(events);
   }
 }
+
+}  // namespace
 
 const char* countedStepError(StepResult result) {
   switch (result) {
@@ -112,11 +115,14 @@ const char* countedStepError(StepResult result) {
 }
 
 StepResult exchangeTrackCommand(const TrackStep& step) {
+  waitOutLateReply(step.events);
   if (linkGone()) return StepResult::LinkLost;
   ResponseFlag = 0;
   ResponseEvent.Create();
-  OpenStep(step.commandId, step.trackChar);
   CommandId = step.commandId;
+  const bool trackStep = step.trackChar != 0;
+  OpenReplyTurn(trackStep ? step.trackChar : CommandEcho(step.commandCode, step.data, step.length),
+                trackStep);
   const uint32_t start = platform::TickCount();
   const int sent = SendCommand(step.commandCode, step.data, step.length);
   StepResult result;
@@ -125,11 +131,13 @@ StepResult exchangeTrackCommand(const TrackStep& step) {
   } else if (LinkMode == LINK_ETHERNET) {
     result = ethernetResult(sent, start);
   } else {
-    result = waitForSerialReply(start, step.boundMs);
+    result = waitForSerialReply(start, step.boundMs, step.events);
   }
-  if (result == StepResult::NoReply && StepSawUnnamedReply()) result = StepResult::NoTrackNamed;
   const bool linkWent = result == StepResult::LinkLost || result == StepResult::LinkDropped;
-  CloseStep(linkWent ? 0 : step.boundMs);
+  EndReplyTurn(!linkWent);
+  // Read after the turn has ended: a reply handled at the bound is counted once.
+  if (result == StepResult::NoReply && ReplyTurnAnswered()) result = StepResult::Answered;
+  if (result == StepResult::NoReply && ReplyTurnSawUnnamed()) result = StepResult::NoTrackNamed;
   ResponseEvent.Close();
   return result;
 }
@@ -141,7 +149,7 @@ uint32_t trackReplyBound(bool insertCard, bool timeLox) {
 
 void endRunsOnLinkClose() {
   linkClosedByOperator = true;
-  ForgetOwedReplies();
+  ForgetLateReply();
 }
 
 void watchLinkButtons() { linkClosedByOperator = false; }

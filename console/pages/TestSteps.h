@@ -14,9 +14,10 @@
 // points. Every wait is bounded and re-reads the tick count at least every
 // platform::kWaitSliceMs.
 //
-// A reply belongs to the step whose command it answers (reply/StepGate.h): a
+// A reply belongs to the step whose command it answers (reply/ReplyTurns.h): a
 // reply that comes after its step's wait has ended never ends, counts for or
-// changes the boxes of a later step.
+// changes the boxes of a later step. After a step without its reply, the next
+// step's command holds back kLateReplyGraceMs from the end of that wait.
 #pragma once
 #include <cstdint>
 #include <initializer_list>
@@ -48,8 +49,13 @@ enum class StepResult {
   LinkLost,      // the link is closed or gone: the run ends, nothing counted
 };
 
+// How a wait keeps the window alive: with the pending events other than user
+// input (see above), or with all of them, clicks included (ProcessMessages).
+enum class WaitEvents { NonInput, All };
+
 // One command of a step: sent under `commandId` with `commandCode` and
-// `data`, answered by a reply that echoes `trackChar`.
+// `data`, answered by a reply that echoes `trackChar` (0: the command's own
+// echo character, CommandEcho).
 struct TrackStep {
   int commandId;
   int commandCode;
@@ -57,16 +63,17 @@ struct TrackStep {
   const uint8_t* data;
   int length;
   uint32_t boundMs;
+  WaitEvents events = WaitEvents::NonInput;
 };
 
 // The text a step's track shows and counts as its error: kNoReplyText or
 // kNoTrackText; nullptr for a result that counts nothing.
 const char* countedStepError(StepResult result);
 
-// ResponseFlag := 0, a fresh ResponseEvent, CommandId := the step's id, send;
-// then waits until the step's reply has been handled, at most `boundMs`
-// (over Ethernet SendCommand itself waits for its one reply line); closes the
-// event. Over serial a line that names no track does not end the wait. LinkLost at once
+// Waits out a late reply of the step before (see above); then ResponseFlag :=
+// 0, a fresh ResponseEvent, CommandId := the step's id, send; then waits until
+// the step's reply has been handled, at most `boundMs` (over Ethernet
+// SendCommand itself waits for its one reply line); closes the event. Over serial a line that names no track does not end the wait. LinkLost at once
 // when the link is closed, the serial device has gone, a network send failed
 // even after its reconnect, or endRunsOnLinkClose was called.
 StepResult exchangeTrackCommand(const TrackStep& step);
@@ -88,14 +95,6 @@ bool linkClosedByOperatorDuringRun();
 
 // Panel1 := "Link to the reader lost !!"; the run's end after a LinkLost step.
 void showLinkLost();
-
-// How a wait keeps the window alive: with the pending events other than user
-// input (see above), or with all of them, clicks included (ProcessMessages).
-enum class WaitEvents { NonInput, All };
-
-// Waits at most `boundMs` for the open ResponseEvent; true when it was
-// signalled.
-bool waitForResponseEvent(uint32_t boundMs, WaitEvents events = WaitEvents::NonInput);
 
 // Pauses for `ms` while the window stays alive (see above).
 void pauseTest(uint32_t ms);

@@ -10,19 +10,18 @@
 
 #include "gui/GuiThread.h"
 #include "Main.h"
-#include "reply/LateReplies.h"
 #include "reply/MainState.h"
 #include "reply/NetSettingsReply.h"
 #include "reply/StatusMessages.h"
-#include "reply/StepGate.h"
+#include "reply/ReplyTurns.h"
 #include "link/link.h"
 
 namespace {
 
 // True on the thread handling a reply that may count as a test error in
-// ShowStatus: one the gate took for the open step, or one it does not sort.
-// Texts of other handlers (a link closed during a test) and replies that name
-// no track count for no track.
+// ShowStatus: one taken as the reply of the command sent last. Texts of other
+// handlers (a link closed during a test) and replies that name no track count
+// for no track.
 thread_local bool replyMayCount = false;
 
 bool isReadTestId(int id) { return id >= 18 && id <= 28 && id % 2 == 0; }
@@ -184,17 +183,29 @@ void handleMissingReply(TForm1* form, int result) {
 
 int ReceiveCallback(int, int) {
   TForm1* form = Form1;
-  ReplyStatus = 0;
   ProcessMessages();
+  // Read apart first: a reply that is dropped must not touch what a waiting
+  // handler reads from ReplyBuffer and ReplyStatus.
+  thread_local char reply[kLinkBufferSize + 1];
+  std::memset(reply, 0, sizeof reply);
+  int status = 0;
+  const int result = ReceiveResponse(reply, &status);
+  if (result != 1) {
+    handleMissingReply(form, result);
+    // Over serial the waiting handler learns only from the event that the
+    // read has ended. Over the network it called SendCommand itself and has
+    // its result; an event left unsignalled there tells a frame's sender that
+    // no answer came.
+    if (LinkMode != LINK_ETHERNET) ResponseEvent.Signal();
+    return 1;
+  }
+  const ReplyHandling handling(ReplyStamp(), reply[2]);
+  if (handling.fit() == ReplyFit::Dropped) return 1;  // late, extra or stale: unseen
   std::memset(ReplyBuffer, 0, sizeof ReplyBuffer);
-
-  const int result = ReceiveResponse(ReplyBuffer, &ReplyStatus);
+  std::memcpy(ReplyBuffer, reply, sizeof reply);
+  ReplyStatus = status;
+  replyMayCount = handling.fit() == ReplyFit::Taken;
   const int id = CommandId;
-  if (IcLoopReplies.DropReply()) return 1;  // late for its IC loop step: not shown
-  // A reply that came after its test step ended is not the pending step's.
-  const ReplyFit fit = result == 1 ? FitReply(id, ReplyBuffer[2]) : ReplyFit::NotGated;
-  if (fit == ReplyFit::Stray) return 1;
-  replyMayCount = fit == ReplyFit::Step || fit == ReplyFit::NotGated;
 
   if (HexDumpFlag) {
     form->setMemoText(form->Memo10, hexDumpText(ReplyBuffer));
@@ -203,15 +214,12 @@ int ReceiveCallback(int, int) {
     ProcessMessages();
   }
 
-  if (result != 1) {
-    handleMissingReply(form, result);
-  } else if (ReplyStatus != 0) {
+  if (ReplyStatus != 0) {
     handleErrorReply(form, id);
   } else {
     handlePositiveReply(form, id);
   }
   ProcessMessages();
-  if (fit == ReplyFit::Step) FinishStepReply();
   replyMayCount = false;
   ResponseEvent.Signal();
   return 1;

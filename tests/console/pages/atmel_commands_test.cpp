@@ -361,46 +361,6 @@ TEST_P(AtmelLoop, WithoutEntryAPassStartsWithPowerOnAndAClosedLinkEndsTheLoop) {
   EXPECT_TRUE(Form1->Button45->isEnabled());
 }
 
-// Over the serial link a reply can come after its step gave up on it.
-class AtmelLateReply : public PagesTest {
- protected:
-  void SetUp() override {
-    PagesTest::SetUp();
-    openLink(Link::Serial);
-    speedUpClock(20);  // the 5000 ms reply bound passes in 250 ms
-  }
-  readersim::AtmelCardLines atmel{sim};
-};
-
-TEST_F(AtmelLateReply, ALateReplyIsTakenForNoLaterStep) {
-  Form1->rgAtmel->setItemIndex(4);
-  Form1->rgAtmelClick();
-  Form1->Button37->click();
-  ASSERT_TRUE(waitFor([] { return panelText() == "ATMEL Card Power ON OK!!"; }));
-  for (const char* prefix : {"620", "630"}) {
-    sim.SetHandler(prefix, [](const readersim::Request& r) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(600));
-      return readersim::TextReply(r, 0, r.prefix == "620" ? string(2048, 'A') + "\r" : "\r");
-    });
-  }
-  Form1->sgAtmelCells->setBytes(0, std::vector<uint8_t>(2048, 0x11));
-  Form1->edStartRead->setText("000");
-  Form1->edEndRead->setText("400");
-  Form1->edStartWrite->setText("000");
-  Form1->edEndWrite->setText("7FF");
-  for (QPushButton* button : {Form1->Button41, Form1->Button42}) {
-    sim.ClearRequests();
-    button->click();
-    EXPECT_EQ(panelText(), "No reply from the reader !!");
-    const string late =
-        button == Form1->Button42 ? "ATMEL Card Read OK!!" : "ATMEL Card Write OK!!";
-    EXPECT_TRUE(waitFor([&] { return panelText().toStdString() == late; }));
-    settle();
-    EXPECT_EQ(sim.Requests().size(), 1u) << late;
-  }
-  EXPECT_EQ(Form1->sgAtmelCells->cell(1, 1), " ");  // the read added nothing
-}
-
 INSTANTIATE_TEST_SUITE_P(Links, AtmelCommands, testing::Values(Link::Serial, Link::Ethernet),
                          linkName);
 INSTANTIATE_TEST_SUITE_P(Links, AtmelWrite, testing::Values(Link::Serial, Link::Ethernet),

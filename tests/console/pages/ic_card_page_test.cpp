@@ -216,23 +216,6 @@ TEST_P(IcCardPage, LoopEndsOnceItsLinkIsGone) {
 INSTANTIATE_TEST_SUITE_P(Links, IcCardPage, testing::Values(Link::Serial, Link::Ethernet),
                          linkName);
 
-// A power-on reply that comes after its 5000 ms, while the direct command
-// waits, is dropped: the direct command's own reply is the one shown.
-TEST_F(IcCardTest, ALateReplyIsNotTakenForTheNextStep) {
-  open(Link::Serial);
-  speedUpClock(10);  // 5000 ms wait: 500 ms; 1000 ms pause: 100 ms
-  Form1->CheckBox8->setChecked(false);
-  powerOn();
-  sim.SetHandler("51", [](const readersim::Request& request) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    return readersim::TextReply(request, 0, readersim::kIsoAtr);
-  });
-  loopUntilBreak(2);
-  EXPECT_EQ(takeLines(), (Lines{"510", kLoopDirect}));
-  EXPECT_EQ(memoText("Memo9"), kLoopAnswer);
-  EXPECT_EQ(memoText("Memo10").left(12), "30 30 30 30 ");
-}
-
 TEST_F(IcCardTest, ClearEmptiesTheThreeMemos) {
   for (QPlainTextEdit* memo : {Form1->Memo9, Form1->Memo10, Form1->Memo11}) memo->setPlainText("x");
   Form1->Button31Click();  // the page is disabled until a link is open

@@ -21,6 +21,10 @@ void PrintTo(Link link, std::ostream* out);
 std::string linkName(const testing::TestParamInfo<Link>& info);
 
 class PagesTest : public ConsoleTest {
+ public:
+  // Handles pending events until the reply handler's widget changes are in.
+  static void settle();
+
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -32,8 +36,6 @@ class PagesTest : public ConsoleTest {
 
   // The lines the reader got since the last call, without CR LF.
   std::vector<std::string> takeLines();
-  // Handles pending events until the reply handler's widget changes are in.
-  static void settle();
 
   // Answers lines that start with one of `prefixes` only `delayMs` after they
   // came, with "T" + their echo character as payload; records when each came.

@@ -1,5 +1,5 @@
-// Counted test runs when the reader or the link misbehaves: late replies, the
-// wait for a card to be inserted, a link closed or lost during a run, Exit
+// Test runs, loops and single commands when the reader or the link
+// misbehaves: a reply dropped, late or doubled, the wait for a card to be inserted, a link closed or lost during a run, Exit
 // during a run, a reply naming no track, and the rate column at 100 %.
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +16,11 @@
 #include <thread>
 
 #include "Main.h"
+#include "atmel_card_lines.h"
+#include "gui/RadioGroup.h"
+#include "ic_card_lines.h"
+#include "net_settings_lines.h"
+#include "pages/AtmelGridModel.h"
 #include "pages_fixture.h"
 #include "platform/tick.h"
 
@@ -50,55 +55,183 @@ class AfterLines {
 
 using TestRunFaults = PagesTest;
 
-// Track 1's error reply comes after its wait (read mode 4: 90000 ms; manual
-// write 5000 ms; Auto Test 10000 ms), while track 2 waits: track 2 is not
-// charged with it and track 1 counts its missing reply once.
-TEST_F(TestRunFaults, LateReplyIsChargedToNoOtherStep) {
-  const struct {
-    QRadioButton* TForm1::*mode;
-    QPushButton* TForm1::*start;
-    const char* prefix;
-    int clockFactor;
-    int delayMs;  // past the bound, but leaving track 2 its own
-    QLabel* TForm1::*late;
-    QLabel* TForm1::*next;
-  } cases[] = {
-      {&TForm1::RadioButton7, &TForm1::Button16, "181", 100, 1300, &TForm1::Label9,
-       &TForm1::Label10},
-      {&TForm1::RadioButton10, &TForm1::Button23, "211", 5, 1400, &TForm1::Label24,
-       &TForm1::Label25},
-      {&TForm1::RadioButton10, &TForm1::Button27, "211", 10, 1400, &TForm1::Label24,
-       &TForm1::Label25},
-  };
-  openLink(Link::Serial);
-  for (QCheckBox* box : {Form1->CheckBox3, Form1->CheckBox6}) box->setChecked(false);
-  Form1->RichEdit2->setPlainText("123");
-  for (const auto& c : cases) {
-    speedUpClock(c.clockFactor);
-    answerLate(sim, c.prefix, c.delayMs, 7);
-    (Form1->*c.mode)->click();
-    (Form1->*c.start)->click();
-    settle();
-    EXPECT_EQ((Form1->*c.late)->text(), "1") << c.prefix;
-    EXPECT_EQ((Form1->*c.next)->text(), "0") << c.prefix;
-    if (c.start != &TForm1::Button16) {
-      EXPECT_EQ(panelText(), "Track #2 Write OK!!") << c.prefix;
-    }
-  }
-  EXPECT_EQ(memoText("Memo2").trimmed(), "0021234567890123456=2512");
+// ---- one reply dropped, late or doubled: it costs only its own step ----------
+
+string countAndRate(const QLabel* count, const QLabel* rate) {
+  return (count->text() + " " + rate->text()).toStdString();
 }
 
-// Over TCP a reply later than the link's 90000 ms comes in front of the next
-// read's own reply: that read still takes its own.
-TEST_F(TestRunFaults, ReplyLaterThanTheNetworkBoundIsSkippedByTheNextRead) {
-  openLink(Link::Ethernet);
-  speedUpClock(100);
-  answerLate(sim, "201", 1200, 32);
-  Form1->CheckBox3->setChecked(false);
-  Form1->Button16->click();
-  EXPECT_EQ(Form1->Label9->text() + Form1->Label10->text(), "10");
-  EXPECT_EQ(memoText("Memo2").trimmed(), "0021234567890123456=2512");
+// A counted test over `passes` with only `track` ticked of the three track
+// boxes (nullptr: all three); each ticked track's count and rate.
+string countedRun(QPushButton* start, std::initializer_list<QCheckBox*> boxes, QCheckBox* track,
+                  std::initializer_list<std::pair<QLabel*, QLabel*>> results) {
+  for (QCheckBox* box : boxes) box->setChecked(!track || box == track);
+  (start == Form1->Button16 ? Form1->Edit3 : Form1->Edit6)->setText("4");
+  start->click();
+  PagesTest::settle();
+  string shown;
+  auto box = boxes.begin();
+  for (const auto& [count, rate] : results) {
+    if ((*box++)->isChecked()) shown += countAndRate(count, rate) + ";";
+  }
+  return shown;
 }
+
+string readTest(QCheckBox* track) {
+  return countedRun(Form1->Button16, {Form1->CheckBox1, Form1->CheckBox2, Form1->CheckBox3}, track,
+                    {{Form1->Label9, Form1->Label15},
+                     {Form1->Label10, Form1->Label16},
+                     {Form1->Label11, Form1->Label17}});
+}
+
+string autoTest(QCheckBox* track) {
+  return countedRun(Form1->Button27, {Form1->CheckBox4, Form1->CheckBox5, Form1->CheckBox6}, track,
+                    {{Form1->Label24, Form1->Label30},
+                     {Form1->Label25, Form1->Label31},
+                     {Form1->Label26, Form1->Label32}});
+}
+
+// Runs `loop` until its break button once the reader got `lines` lines; how
+// many replies were shown in Memo10, and the lines.
+string loopUntilBreak(QPushButton* loop, QPushButton* stop, size_t lines,
+                      readersim::ReaderSim& sim) {
+  int shown = 0;
+  const auto counter = QObject::connect(Form1->Memo10, &QPlainTextEdit::textChanged,
+                                        [&shown] { ++shown; });
+  AfterLines breakLoop(sim, lines, [stop] { stop->click(); });
+  loop->click();
+  PagesTest::settle();
+  QObject::disconnect(counter);
+  return "shown " + std::to_string(shown) + ", lines " + std::to_string(sim.Requests().size());
+}
+
+// Over the network the reply is handled inside the click.
+string clickThenPanel(QPushButton* button) {
+  button->click();
+  PagesTest::settle();
+  return panelText().toStdString() + ";";
+}
+
+void chooseAtmelCard(readersim::ReaderSim& sim) {
+  Form1->rgAtmel->setItemIndex(6);  // AT24C64: four address digits, 8192 bytes
+  Form1->rgAtmelClick();
+  Form1->Button37->click();
+  waitFor([] { return panelText() == "ATMEL Card Power ON OK!!"; });
+  Form1->sgAtmelCells->setBytes(0, std::vector<uint8_t>(0xD00, 0x5A));
+  sim.ClearRequests();
+}
+
+struct ReplyFaultRow {
+  const char* name;
+  Link link;
+  int clockFactor;
+  readersim::ReplyFault fault;
+  std::function<string(readersim::ReaderSim&)> run;
+  string expected;
+};
+
+const ReplyFaultRow kReplyFaults[] = {
+    {"IcLoopFirstPowerOnUnanswered", Link::Serial, 20, readersim::DropReply("510", 1),
+     [](readersim::ReaderSim& sim) {
+       return loopUntilBreak(Form1->Button53, Form1->Button54, 8, sim);
+     },
+     "shown 7, lines 8"},
+    // Late past the 5000 ms wait but within the grace: dropped, not shown
+    // for the direct command that follows.
+    {"IcLoopPowerOnLateWithinTheGrace", Link::Serial, 2, readersim::LateReply("510", 1, 2750),
+     [](readersim::ReaderSim& sim) {
+       const string loop = loopUntilBreak(Form1->Button53, Form1->Button54, 3, sim);
+       return loop + ", " + memoText("Memo9").left(6).toStdString();
+     },
+     "shown 2, lines 3, 000102"},
+    {"ReadTestOneTrackFirstReadUnanswered", Link::Serial, 20, readersim::DropReply("201", 1),
+     [](readersim::ReaderSim&) { return readTest(Form1->CheckBox1); }, "1 25.00 %;"},
+    {"ReadTestOneTrackFirstReadUnansweredTcp", Link::Ethernet, 200, readersim::DropReply("201", 1),
+     [](readersim::ReaderSim&) { return readTest(Form1->CheckBox1); }, "1 25.00 %;"},
+    {"ReadTestOneTrackExtraLine", Link::Serial, 20, readersim::ExtraReply("201", 1, "061"),
+     [](readersim::ReaderSim&) { return readTest(Form1->CheckBox1); }, "0 0.00 %;"},
+    // Track 1's reply after its 5000 ms, while track 2 waits: by its echo it
+    // is not track 2's.
+    {"ReadTestTrackOneLateWhileTrackTwoWaits", Link::Serial, 20, readersim::LateReply("201", 1, 400),
+     [](readersim::ReaderSim&) { return readTest(nullptr); }, "1 25.00 %;0 0.00 %;0 0.00 %;"},
+    // Over TCP after the link's 90000 ms: it comes in front of track 2's own.
+    {"ReadTestTrackOneLaterThanTheNetworkBound", Link::Ethernet, 200,
+     readersim::LateReply("201", 1, 600),
+     [](readersim::ReaderSim&) { return readTest(nullptr); }, "1 25.00 %;0 0.00 %;0 0.00 %;"},
+    {"AutoTestOneTrackFirstWriteUnanswered", Link::Serial, 20, readersim::DropReply("211", 1),
+     [](readersim::ReaderSim&) { return autoTest(Form1->CheckBox4); }, "1 25.00 %;"},
+    {"AutoTestThreeTracksFirstWriteUnanswered", Link::Ethernet, 200,
+     readersim::DropReply("211", 1),
+     [](readersim::ReaderSim&) { return autoTest(nullptr); }, "1 25.00 %;0 0.00 %;0 0.00 %;"},
+    // The write goes on with its next chunks.
+    {"AtmelWriteFirstChunkUnanswered", Link::Serial, 20, readersim::DropReply("630", 1),
+     [](readersim::ReaderSim& sim) {
+       chooseAtmelCard(sim);
+       Form1->edStartWrite->setText("0100");
+       Form1->edEndWrite->setText("0CFF");
+       Form1->Button41->click();
+       sim.WaitForRequests(3, 5000);
+       waitFor([] { return panelText() == "ATMEL Card Write OK!!"; });
+       return std::to_string(sim.Requests().size()) + " " + panelText().toStdString();
+     },
+     "3 ATMEL Card Write OK!!"},
+    // The loop goes on: power on unanswered, then write, read, power off and
+    // the next pass's power on and write, until "break".
+    {"AtmelLoopPowerOnUnanswered", Link::Ethernet, 200, readersim::DropReply("60", 2),
+     [](readersim::ReaderSim& sim) {
+       chooseAtmelCard(sim);
+       Form1->CheckBox9->setChecked(false);
+       for (QLineEdit* edit : {Form1->edStartWrite, Form1->edStartRead}) edit->setText("0000");
+       for (QLineEdit* edit : {Form1->edEndWrite, Form1->edEndRead}) edit->setText("000F");
+       return loopUntilBreak(Form1->Button45, Form1->Button46, 6, sim);
+     },
+     "shown 0, lines 6"},
+    // The reply comes twice: the read fills the grid from the first, and the
+    // second touches nothing the read reads.
+    {"AtmelReadReplyDoubled", Link::Serial, 1, readersim::ExtraReply("620", 1),
+     [](readersim::ReaderSim& sim) {
+       chooseAtmelCard(sim);
+       Form1->edStartRead->setText("0000");
+       Form1->edEndRead->setText("0001");
+       Form1->Button42->click();
+       PagesTest::settle();
+       return panelText().toStdString() + " " +
+              (Form1->sgAtmelCells->cell(1, 1) + Form1->sgAtmelCells->cell(2, 1)).toStdString();
+     },
+     "ATMEL Card Read OK!! FFFF"},
+    {"VersionThenNetworkReadWithAnExtraLine", Link::Ethernet, 1,
+     readersim::ExtraReply("990", 1, "001VREADER-SIM"),
+     [](readersim::ReaderSim&) {
+       return clickThenPanel(Form1->Button14) + clickThenPanel(Form1->Button56) +
+              Form1->eMac1->text().toStdString();
+     },
+     "READER-SIM 1.00\n;Ethernet Read ok !!;00"},
+    {"NetworkReadUnansweredThenVersion", Link::Ethernet, 200, readersim::DropReply("031", 1),
+     [](readersim::ReaderSim&) {
+       return clickThenPanel(Form1->Button56) + clickThenPanel(Form1->Button14);
+     },
+     "No reply from the reader !!;READER-SIM 1.00\n;"},
+};
+
+void PrintTo(const ReplyFaultRow& row, std::ostream* out) { *out << row.name; }
+
+class ReplyFaults : public PagesTest, public testing::WithParamInterface<ReplyFaultRow> {};
+
+TEST_P(ReplyFaults, CostOnlyTheirOwnStep) {
+  const ReplyFaultRow& row = GetParam();
+  openLink(row.link);
+  readersim::IcCardLines ic{sim};
+  readersim::AtmelCardLines atmel{sim};
+  readersim::NetSettingsLines net{sim};
+  speedUpClock(row.clockFactor);
+  ASSERT_TRUE(sim.AddReplyFault(row.fault));
+  EXPECT_EQ(row.run(sim), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ReplyFaults, testing::ValuesIn(kReplyFaults),
+                         [](const testing::TestParamInfo<ReplyFaultRow>& info) {
+                           return string(info.param.name);
+                         });
 
 // The "After insert card" modes leave the operator as long on a serial link
 // as over the network: a card inserted a minute after the command is taken.
