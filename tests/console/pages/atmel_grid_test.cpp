@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <numeric>
+
 #include "Main.h"
 #include "gui/RadioGroup.h"
 #include "pages/AtmelGrid.h"
@@ -100,6 +102,20 @@ TEST_P(AtmelGridLayout, RowsHeadersBlankCellsAndAddressFieldsFollowTheType) {
     EXPECT_EQ(field->maxLength(), static_cast<int>(strlen(layout.fieldText)));
   }
   EXPECT_EQ(Form1->progAtmel->value(), 100);
+  // Every byte shows whole in its cell: the view elides a text wider than the
+  // cell (its grid line left out) less the item style's margin on either side.
+  QTableView* view = Form1->sgAtmel;
+  const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+  std::vector<uint8_t> bytes(256);
+  std::iota(bytes.begin(), bytes.end(), 0);
+  Form1->sgAtmelCells->setBytes(0, bytes);
+  for (int a = 0; a < 256 && a / 16 < layout.rows - 1; ++a) {
+    const QModelIndex index = Form1->sgAtmelCells->index(a / 16, a % 16);
+    const QString text = index.data().toString();
+    ASSERT_EQ(view->fontMetrics().elidedText(text, Qt::ElideRight,
+                                             view->visualRect(index).width() - margins),
+              text);
+  }
   // The 16 byte columns and the row header fit the window's default size.
   settle();
   EXPECT_EQ(Form1->sgAtmel->horizontalScrollBar()->maximum(), 0);
