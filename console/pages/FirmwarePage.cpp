@@ -18,11 +18,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "Main.h"
 #include "gui/EventHandlers.h"
 #include "gui/GuiThread.h"
+#include "gui/MessageDialogs.h"
 #include "link/link.h"
 #include "pages/FirmwareDownload.h"
 #include "pages/TestSteps.h"
@@ -185,6 +187,13 @@ void TForm1::btnFileClick() {
   // cannot be read never leaves it there.
   if (!std::ifstream(FirmwarePath, std::ios::binary).is_open()) {
     ShowStatus("Cannot open the file " + fileName + " !!");
+    return;
+  }
+  // An empty image would go out as one block of zeros and be reported as a
+  // successful download.
+  std::error_code sizeError;
+  if (std::filesystem::file_size(FirmwarePath, sizeError) == 0 && !sizeError) {
+    ShowMessage("The file " + fileName + " is empty - nothing to download !!");
     return;
   }
   FirmwareLock lock(this);
