@@ -25,7 +25,7 @@ namespace {
 
 struct Pause {  // what the window showed at one pacing pause
   QString panel;
-  int bar;
+  int bar;  // percent
   bool fileButtonEnabled;
 };
 std::vector<Pause> pauses;
@@ -33,7 +33,8 @@ std::function<void(size_t)> atPause;  // a test's action at the pause of that in
 
 void recordPause(uint32_t ms) {
   EXPECT_EQ(ms, 500u);
-  pauses.push_back({panelText(), Form1->barDown->value(), Form1->btnFile->isEnabled()});
+  pauses.push_back({panelText(), Form1->barDown->value() * 100 / Form1->barDown->maximum(),
+                    Form1->btnFile->isEnabled()});
   if (atPause) atPause(pauses.size() - 1);
   platform::SleepMs(ms / 50);  // leaves the reader a moment to answer
 }
@@ -111,6 +112,7 @@ TEST_P(FirmwareDownload, SendsEveryBlockThenStartsTheApplication) {
   atPause = [](size_t index) {
     if (index == 6) Form1->btnFileClick();  // locked: returns at once, without a dialog
   };
+  Form1->barDown->setValue(Form1->barDown->maximum());  // as an earlier download left it
   download(size);
   EXPECT_TRUE(sim.WaitForRequests(blocks + 2, 3000));  // the pseudo-terminal may still hold 'X'
   EXPECT_EQ(sim.Requests().front().line, "020");
@@ -135,12 +137,13 @@ TEST_P(FirmwareDownload, SendsEveryBlockThenStartsTheApplication) {
   // Five pauses after the boot jump, one per block, five after the last
   // block, four after 'X'.
   ASSERT_EQ(pauses.size(), static_cast<size_t>(5 + blocks + 5 + 4));
+  EXPECT_EQ(pauses[4].bar, 0);
   for (int n = 1; n <= blocks; ++n) {
     EXPECT_EQ(pauses[4 + n].panel, QString("Application download [ packet count : %1 ]").arg(n));
-    EXPECT_EQ(pauses[4 + n].bar, n - 1);
+    EXPECT_EQ(pauses[4 + n].bar, (n - 1) * 100 / blocks);  // 0, 33, 66 for three blocks
   }
   EXPECT_EQ(pauses[5 + blocks].panel, "Application download success.");
-  EXPECT_EQ(pauses[5 + blocks].bar, 45);
+  EXPECT_EQ(pauses[5 + blocks].bar, 100);
   for (const Pause& pause : pauses) EXPECT_FALSE(pause.fileButtonEnabled) << "locked while it runs";
 
   EXPECT_EQ(panelText(), "Applicaton mode");
@@ -217,7 +220,7 @@ TEST_P(FirmwarePage, EmergencyEndsTheLoopButTheApplicationStillStarts) {
   EXPECT_TRUE(sim.WaitForRequests(4, 3000));
   EXPECT_EQ(payloads().size(), 3u);
   EXPECT_EQ(shownAtBreak, "Emergency breaked..");
-  EXPECT_EQ(pauses.at(7).bar, 45);
+  EXPECT_EQ(pauses.at(7).bar, 100);
   EXPECT_EQ(pauses.size(), 16u) << "no success text, but 'X' after the pauses";
 }
 
