@@ -65,11 +65,46 @@ TEST_P(EthernetSetPage, WritesSendFiftyCharactersAndTheReaderStoresTheTickedGrou
   Form1->cGate->setChecked(true);
   Form1->cSubnet->setChecked(true);
   Form1->cDNS->setChecked(true);
-  Form1->eIP1->setText("300");
-  Form1->eIP2->setText("abc");
-  Form1->eEPort->clear();
+  Form1->eIP1->setText("255");
+  Form1->eIP2->setText(" 0 ");
+  for (QLineEdit* edit :
+       {Form1->eGate2, Form1->eGate3, Form1->eGate4, Form1->eSubnet1, Form1->eSubnet2,
+        Form1->eSubnet3, Form1->eSubnet4, Form1->eDns1, Form1->eDns2, Form1->eDns3, Form1->eDns4})
+    edit->setText("7");
+  Form1->eEPort->setText("65535");
+  std::string sevens;
+  for (int i = 0; i < 11; ++i) sevens += "07";
   EXPECT_EQ(click(Form1->SET, "Ethernet Write ok !!"),
-            "0303E" + std::string(12, '0') + "2C000203C0" + std::string(26, '0') + "\r\n");
+            "0303E" + std::string(12, '0') + "FF000203C0" + sevens + "FFFF\r\n");
+}
+
+TEST_P(EthernetSetPage, ATickedFieldThatIsNoWholeNumberInRangeIsRefusedAndNothingSent) {
+  for (QCheckBox* box : {Form1->cIP, Form1->cGate, Form1->cSubnet, Form1->cDNS, Form1->cEPort})
+    box->setChecked(true);
+  for (QLineEdit* edit : Form1->Panel2->findChildren<QLineEdit*>()) edit->setText("1");
+  struct Refusal {
+    QLineEdit* edit;
+    const char* text;
+    const char* message;
+  };
+  for (const Refusal& r :
+       {Refusal{Form1->eIP1, "999", "SETTING ERROR - Check My IP field 1 (a number 0-255)"},
+        Refusal{Form1->eGate2, "-5", "SETTING ERROR - Check GATE field 2 (a number 0-255)"},
+        Refusal{Form1->eSubnet3, "abc", "SETTING ERROR - Check SUB field 3 (a number 0-255)"},
+        Refusal{Form1->eDns4, "", "SETTING ERROR - Check DNS field 4 (a number 0-255)"},
+        Refusal{Form1->eDns1, "1.5", "SETTING ERROR - Check DNS field 1 (a number 0-255)"},
+        Refusal{Form1->eEPort, "70000", "SETTING ERROR - Check PORT (a number 1-65535)"},
+        Refusal{Form1->eEPort, "0", "SETTING ERROR - Check PORT (a number 1-65535)"}}) {
+    clearMessages();
+    Form1->eEPort->setText("3001");
+    const QString typed = r.edit->text();
+    r.edit->setText(r.text);
+    Form1->Button55->click();
+    EXPECT_EQ(messages(), std::vector<std::string>{r.message}) << r.text;
+    r.edit->setText(typed);
+  }
+  EXPECT_FALSE(sim.WaitForRequests(1, 100));
+  EXPECT_NE(CommandId, 3030);
 }
 
 TEST_P(EthernetSetPage, ReadAsksWithThreeFAndFillsTheEdits) {
