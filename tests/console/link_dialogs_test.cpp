@@ -238,25 +238,36 @@ TEST_F(LinkDialogs, EthernetPortText3001ConnectsToPort3001) {
 }
 
 
-// "12ab" is port 12 and an empty text port 0: nothing of ours listens there,
-// so the library reports the failed connection, the dialog closes and the
-// window keeps its state.
-TEST_F(LinkDialogs, EthernetPortTextWithLettersAndEmptyFailToConnect) {
-  for (const char* portText : {"12ab", ""}) {
+// Address and port are checked before the open link is closed: a refusal
+// names the field, the dialog stays for a correction, nothing is connected
+// (the library would take 68537 as port 3001) and the link still works.
+TEST_F(LinkDialogs, EthernetSetRefusesAWrongAddressOrPortBeforeAnyConnect) {
+  ASSERT_TRUE(openEthernetThroughDialog());
+  const char* address =
+      "IP ADDRESS ERROR - Check the IP Address (four numbers 0-255, like 192.168.0.10)";
+  const char* port = "PORT ERROR - Check the Port Number (a number 1-65535)";
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"127.0.0.1", "68537", port},     {"127.0.0.1", "0", port},
+      {"127.0.0.1", "12ab", port},      {"127.0.0.1", "", port},
+      {"127.0.0.256", "3001", address}, {"127.0.0", "3001", address},
+      {"127.0.0.01", "3001", address},  {"localhost", "3001", address}};
+  for (const auto& [ip, portText, message] : cases) {
     clearMessages();
-    LinkMode = LINK_CLOSED;
-    onModal([portText](QWidget*) {
-      Ethernet->MaskEdit1->setText("127.0.0.1");
+    bool stayedOpen = false;
+    onModal([&, ip = ip, portText = portText](QWidget*) {
+      Ethernet->MaskEdit1->setText(ip);
       Ethernet->RichEdit2->setPlainText(portText);
       Ethernet->Button1->click();
+      stayedOpen = Ethernet->isVisible();
+      Ethernet->Button2->click();
     });
     Form1->BitBtn4->click();
-    EXPECT_EQ(messages(), std::vector<std::string>{"connect() failed"}) << portText;
-    EXPECT_EQ(LinkMode.load(), LINK_CLOSED) << portText;
-    EXPECT_EQ(panelText(), "Welcome !!") << portText;
-    EXPECT_FALSE(Form1->PageControl1->isEnabled()) << portText;
-    EXPECT_FALSE(Ethernet->isVisible()) << portText;
+    EXPECT_EQ(messages(), std::vector<std::string>{message}) << ip << " " << portText;
+    EXPECT_TRUE(stayedOpen) << ip << " " << portText;
   }
+  CommandId = 1;
+  EXPECT_EQ(SendCommand(CMD_RESET, nullptr, 0), 1);
+  EXPECT_EQ(panelText(), "Reset OK !!");
 }
 
 TEST_F(LinkDialogs, PortTextIsReadLikeStrtol) {
@@ -273,8 +284,11 @@ TEST_F(LinkDialogs, PortTextIsReadLikeStrtol) {
 
 TEST_F(LinkDialogs, FailedEthernetSetAfterASuccessfulOneKeepsThePagesEnabled) {
   ASSERT_TRUE(openEthernetThroughDialog());
-  onModal([](QWidget*) {
-    Ethernet->RichEdit2->setPlainText("12ab");
+  readersim::ReaderSim closedPeer;
+  const uint16_t unusedPort = closedPeer.StartTcp();
+  closedPeer.Stop();  // nothing listens there any more
+  onModal([unusedPort](QWidget*) {
+    Ethernet->RichEdit2->setPlainText(QString::number(unusedPort));
     Ethernet->Button1->click();
   });
   Form1->BitBtn4->click();
