@@ -10,8 +10,6 @@
 #include <QTableView>
 #include <QTest>
 
-#include <numeric>
-
 #include "Main.h"
 #include "gui/RadioGroup.h"
 #include "pages/AtmelGrid.h"
@@ -102,19 +100,13 @@ TEST_P(AtmelGridLayout, RowsHeadersBlankCellsAndAddressFieldsFollowTheType) {
     EXPECT_EQ(field->maxLength(), static_cast<int>(strlen(layout.fieldText)));
   }
   EXPECT_EQ(Form1->progAtmel->value(), 100);
-  // Every byte shows whole in its cell: the view elides a text wider than the
-  // cell (its grid line left out) less the item style's margin on either side.
-  QTableView* view = Form1->sgAtmel;
-  const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-  std::vector<uint8_t> bytes(256);
-  std::iota(bytes.begin(), bytes.end(), 0);
-  Form1->sgAtmelCells->setBytes(0, bytes);
+  // Each byte shows whole: the view elides a text wider than its cell less the style's margins.
+  const QFontMetrics metrics = Form1->sgAtmel->fontMetrics();
+  const int margins = 2 * (Form1->sgAtmel->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
   for (int a = 0; a < 256 && a / 16 < layout.rows - 1; ++a) {
-    const QModelIndex index = Form1->sgAtmelCells->index(a / 16, a % 16);
-    const QString text = index.data().toString();
-    ASSERT_EQ(view->fontMetrics().elidedText(text, Qt::ElideRight,
-                                             view->visualRect(index).width() - margins),
-              text);
+    const QRect cell = Form1->sgAtmel->visualRect(Form1->sgAtmelCells->index(a / 16, a % 16));
+    const QString text = IntToHex(a, 2);  // as the cell shows the byte
+    ASSERT_EQ(metrics.elidedText(text, Qt::ElideRight, cell.width() - margins), text);
   }
   // The 16 byte columns and the row header fit the window's default size.
   settle();
