@@ -79,7 +79,8 @@ TEthernet::TEthernet(QWidget* parent) : QDialog(parent) {
 void TEthernet::Button1Click() {
   // Checked first: an address or port the reader cannot be reached at is
   // refused before the open link is closed, and the dialog stays for a
-  // correction. The library would take a port's low 16 bits, another port.
+  // correction. The library would connect a port above 65535 to its low
+  // 16 bits, a port nobody typed.
   const std::string address = ControlBytes(MaskEdit1->text());
   if (!isDottedAddress(address)) {
     ShowMessage("IP ADDRESS ERROR - Check the IP Address (four numbers 0-255, like 192.168.0.10)");
