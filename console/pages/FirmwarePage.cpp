@@ -195,7 +195,7 @@ void TForm1::btnFileClick() {
   // successful download.
   std::error_code sizeError;
   if (std::filesystem::file_size(FirmwarePath, sizeError) == 0 && !sizeError) {
-    ShowMessage("The file " + fileName + " is empty - nothing to download !!");
+    ShowMessage("FILE ERROR - The file " + fileName + " is empty");
     return;
   }
   FirmwareLock lock(this);

@@ -100,13 +100,11 @@ TEST_P(AtmelGridLayout, RowsHeadersBlankCellsAndAddressFieldsFollowTheType) {
     EXPECT_EQ(field->maxLength(), static_cast<int>(strlen(layout.fieldText)));
   }
   EXPECT_EQ(Form1->progAtmel->value(), 100);
-  // Each byte shows whole: the view elides a text wider than its cell less the style's margins.
-  const QFontMetrics metrics = Form1->sgAtmel->fontMetrics();
-  const int margins = 2 * (Form1->sgAtmel->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-  for (int a = 0; a < 256 && a / 16 < layout.rows - 1; ++a) {
-    const QRect cell = Form1->sgAtmel->visualRect(Form1->sgAtmelCells->index(a / 16, a % 16));
-    const QString text = IntToHex(a, 2);  // as the cell shows the byte
-    ASSERT_EQ(metrics.elidedText(text, Qt::ElideRight, cell.width() - margins), text);
+  QTableView* view = Form1->sgAtmel;  // each byte shows whole, not elided, within the margins
+  const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+  for (int a = 0; a < 256; ++a) {  // byte a shows in column a % 16 of its row
+    const int room = view->visualRect(Form1->sgAtmelCells->index(0, a % 16)).width() - margins;
+    ASSERT_EQ(view->fontMetrics().elidedText(IntToHex(a, 2), Qt::ElideRight, room), IntToHex(a, 2));
   }
   // The 16 byte columns and the row header fit the window's default size.
   settle();

@@ -65,11 +65,10 @@ TEST_P(EthernetSetPage, WritesSendFiftyCharactersAndTheReaderStoresTheTickedGrou
   Form1->cGate->setChecked(true);
   Form1->cSubnet->setChecked(true);
   Form1->cDNS->setChecked(true);
-  for (QLineEdit* edit : Form1->Panel2->findChildren<QLineEdit*>()) edit->setText(" 0 ");
-  Form1->eIP1->setText("255");
+  for (QLineEdit* edit : Form1->Panel2->findChildren<QLineEdit*>()) edit->setText(" 255 ");
   Form1->eEPort->setText("65535");
   EXPECT_EQ(click(Form1->SET, "Ethernet Write ok !!"),
-            "0303E" + std::string(12, '0') + "FF" + std::string(30, '0') + "FFFF\r\n");
+            "0303E" + std::string(12, '0') + std::string(36, 'F') + "\r\n");
 }
 
 TEST_P(EthernetSetPage, ATickedFieldThatIsNoWholeNumberInRangeIsRefusedAndNothingSent) {

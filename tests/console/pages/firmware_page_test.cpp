@@ -195,8 +195,7 @@ TEST_P(FirmwarePage, AppJumpWaitsAndReportsOnlyInBootMode) {
 
 TEST_P(FirmwarePage, AFileThatCannotBeReadSendsNothingAndIsReported) {
   download(0);
-  EXPECT_EQ(messages(),
-            std::vector<std::string>{"The file app.bin is empty - nothing to download !!"});
+  EXPECT_EQ(messages(), std::vector<std::string>{"FILE ERROR - The file app.bin is empty"});
   download(10, [](const QString& path) { QFile::remove(path); });  // gone before it is opened
   EXPECT_EQ(panelText(), "Cannot open the file app.bin !!");
   EXPECT_TRUE(sim.Requests().empty());
