@@ -4,6 +4,7 @@
 // columns 1-16 of rows 1 .. RowCount - 1 (AtmelGridModel). The commands are
 // in AtmelCommands.cpp.
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -13,7 +14,11 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
+
+#include <algorithm>
+#include <cmath>
 
 #include "Main.h"
 #include "gui/EventHandlers.h"
@@ -25,14 +30,26 @@
 
 namespace {
 
-// The design's cells are 18 wide; ours are wider so that two hex digits fit
-// the default font, and the row-header widths grow in proportion.
-constexpr int kCellWidth = 24;
+// The design's cells are 18 wide; ours are as wide as the widest byte's two
+// hex digits need in the view's font (a narrower cell would show "…"), and
+// the row-header widths grow in proportion.
 constexpr int kCellHeight = 20;
 constexpr int kDesignCellWidth = 18;
 
-int headerPixels(const AtmelCardType& type) {
-  return type.headerColumnWidth * kCellWidth / kDesignCellWidth;
+// The view draws a cell's text inside the item style's margin on either side
+// and leaves one pixel of the cell to the grid line.
+int cellPixels(const QTableView* view) {
+  const QFontMetricsF metrics(view->font());
+  qreal widest = 0;
+  for (int value = 0; value < 256; ++value)
+    widest = std::max(widest, metrics.horizontalAdvance(IntToHex(value, 2)));
+  const int textMargin =
+      view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+  return static_cast<int>(std::ceil(widest)) + 2 * textMargin + (view->showGrid() ? 1 : 0);
+}
+
+int headerPixels(const AtmelCardType& type, int cellWidth) {
+  return type.headerColumnWidth * cellWidth / kDesignCellWidth;
 }
 
 QString editMask(const AtmelCardType& type) { return QString(type.addressDigits, 'c') + ";0;"; }
@@ -85,14 +102,15 @@ QTableView* memoryMapView(QWidget* parent, AtmelGridModel* model) {
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignCenter);
   }
-  view->horizontalHeader()->setMinimumSectionSize(kCellWidth);
-  view->horizontalHeader()->setDefaultSectionSize(kCellWidth);
+  const int cellWidth = cellPixels(view);
+  view->horizontalHeader()->setMinimumSectionSize(cellWidth);
+  view->horizontalHeader()->setDefaultSectionSize(cellWidth);
   view->verticalHeader()->setMinimumSectionSize(kCellHeight);
   view->verticalHeader()->setDefaultSectionSize(kCellHeight);
   // Room for the widest row header, the 16 byte columns and the scroll bar.
-  const int widest = headerPixels(AtmelCardTypeAt(kAtmelCardTypeCount - 1));
+  const int widest = headerPixels(AtmelCardTypeAt(kAtmelCardTypeCount - 1), cellWidth);
   const int frame = 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
-  view->setMinimumWidth(widest + 16 * kCellWidth + frame + 2);
+  view->setMinimumWidth(widest + 16 * cellWidth + frame + 2);
   return view;
 }
 
@@ -206,7 +224,8 @@ void TForm1::rgAtmelClick() {
   const AtmelCardType& type = AtmelCardTypeAt(rgAtmel->itemIndex());
   const QModelIndex current = sgAtmel->currentIndex();
   sgAtmelCells->layOut(type.rows, type.addressDigits);
-  sgAtmel->verticalHeader()->setFixedWidth(headerPixels(type));
+  sgAtmel->verticalHeader()->setFixedWidth(
+      headerPixels(type, sgAtmel->horizontalHeader()->defaultSectionSize()));
 
   const QString mask = editMask(type);
   for (QLineEdit* field : {edStartWrite, edEndWrite, edStartRead, edEndRead}) {

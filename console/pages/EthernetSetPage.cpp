@@ -14,6 +14,7 @@
 #include "gui/ControlText.h"
 #include "gui/EventHandlers.h"
 #include "gui/GuiThread.h"
+#include "gui/MessageDialogs.h"
 #include "link/link.h"
 #include "pages/NetSettingsWrite.h"
 #include "reply/MainState.h"
@@ -106,7 +107,6 @@ std::array<QLineEdit*, 23> TForm1::netSettingsEdits() const {
 }
 
 void TForm1::Button55Click() {
-  CommandId = 3030;
   NetSettingsForm form;
   form.mac = cMac->isChecked();
   form.ip = cIP->isChecked();
@@ -123,7 +123,15 @@ void TForm1::Button55Click() {
   for (int octet = 0; octet < 16; ++octet)
     form.octetTexts[octet] = ControlBytes(edits[6 + octet]->text());
   form.portText = ControlBytes(eEPort->text());
+  // A value out of range would go out as its low bits, and the reader would
+  // take an address or port that nobody typed.
+  const std::string refusal = NetSettingsRefusal(form);
+  if (!refusal.empty()) {
+    ShowMessage(refusal);
+    return;
+  }
 
+  CommandId = 3030;
   const std::string data = NetSettingsWriteData(form);
   SendCommand(CMD_NET_WRITE, reinterpret_cast<const uint8_t*>(data.data()),
               static_cast<int>(data.size()));

@@ -1,7 +1,14 @@
 #include "pages/FirmwareDownload.h"
 
+#include <algorithm>
+#include <climits>
+
 std::string FirmwarePath;
 std::atomic<uint8_t> DownloadBreak{0};
+
+int BlockCount(uintmax_t fileSize) {
+  return static_cast<int>(std::min<uintmax_t>(fileSize / kBlockSize + 1, INT_MAX));
+}
 
 int StartBlockPayload(uint8_t* request, uint32_t address) {
   request[0] = kWriteBlock;

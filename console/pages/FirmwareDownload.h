@@ -21,6 +21,11 @@ extern std::string FirmwarePath;
 // each block. GUI thread.
 extern std::atomic<uint8_t> DownloadBreak;
 
+// How many blocks a download of a `fileSize`-byte image sends. The block whose
+// read reaches the end of the file is sent as well, so an image of a whole
+// multiple of kBlockSize bytes ends with one more all-zero block.
+int BlockCount(uintmax_t fileSize);
+
 // Writes 'W' and the four address bytes, most significant first, at the start
 // of `request`; returns 5.
 int StartBlockPayload(uint8_t* request, uint32_t address);

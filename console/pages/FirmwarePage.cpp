@@ -18,11 +18,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "Main.h"
 #include "gui/EventHandlers.h"
 #include "gui/GuiThread.h"
+#include "gui/MessageDialogs.h"
 #include "link/link.h"
 #include "pages/FirmwareDownload.h"
 #include "pages/TestSteps.h"
@@ -32,6 +34,7 @@
 namespace {
 
 constexpr uint32_t kPauseStepMs = 500;
+// Until a download sets the bar's range to its block count.
 constexpr int kBarMaximum = 45;
 
 uint8_t FirmwareRequest[kFirmwareRequestSize];
@@ -179,12 +182,20 @@ void TForm1::btnFileClick() {
   const std::string fileName = FileNameOf(FirmwarePath);
   labelFile->setText(QString::fromStdString(fileName));
   btnDownLoad->setEnabled(true);
+  barDown->setValue(0);  // empty from the start, not full from the last download
   ProcessMessages();
 
   // Checked before the reader is put into boot mode, so that a file that
   // cannot be read never leaves it there.
   if (!std::ifstream(FirmwarePath, std::ios::binary).is_open()) {
     ShowStatus("Cannot open the file " + fileName + " !!");
+    return;
+  }
+  // An empty image would go out as one block of zeros and be reported as a
+  // successful download.
+  std::error_code sizeError;
+  if (std::filesystem::file_size(FirmwarePath, sizeError) == 0 && !sizeError) {
+    ShowMessage("FILE ERROR - The file " + fileName + " is empty");
     return;
   }
   FirmwareLock lock(this);
@@ -209,6 +220,9 @@ void TForm1::btnDownLoadClick() {
     ShowStatus("Cannot open the file " + FileNameOf(FirmwarePath) + " !!");
     return;
   }
+  std::error_code sizeError;
+  const uintmax_t fileSize = std::filesystem::file_size(FirmwarePath, sizeError);
+  barDown->setRange(0, BlockCount(sizeError ? 0 : fileSize));
   uint32_t address = kFirstBlockAddress;
   DownloadBreak = 0;
   do {
@@ -231,14 +245,14 @@ void TForm1::btnDownLoadClick() {
     if (overEthernet) ResponseEvent.Close();
     if (result == 0 || !answered || linkGone()) return reportLinkGone(this, packetCount);
 
-    barDown->setValue(std::min(packetCount, kBarMaximum));
+    barDown->setValue(std::min(packetCount, barDown->maximum()));  // a file may grow meanwhile
     ++packetCount;
     ShowStatus(packetText("Application download", packetCount));
     ProcessMessages();
     if (!pause(1)) return reportLinkGone(this, packetCount);
   } while (!file.eof() && !DownloadBreak);
 
-  barDown->setValue(kBarMaximum);
+  barDown->setValue(barDown->maximum());
   if (!DownloadBreak) ShowStatus("Application download success.");
   if (!pause(5)) return reportLinkGone(this, packetCount);
   btnAppClick();

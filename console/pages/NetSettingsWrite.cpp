@@ -1,7 +1,9 @@
 #include "pages/NetSettingsWrite.h"
 
 #include <cstdlib>
+#include <utility>
 
+#include "gui/WholeNumber.h"
 #include "reply/HexText.h"
 
 namespace {
@@ -30,6 +32,23 @@ void appendOctets(std::string& text, bool selected, const std::string* first, in
 char hexDigit(int value) { return static_cast<char>(value <= 9 ? '0' + value : 'A' + value - 10); }
 
 }  // namespace
+
+std::string NetSettingsRefusal(const NetSettingsForm& form) {
+  const std::pair<bool, const char*> groups[] = {
+      {form.ip, "My IP"}, {form.gate, "GATE"}, {form.subnet, "SUB"}, {form.dns, "DNS"}};
+  for (size_t group = 0; group < 4; ++group) {
+    if (!groups[group].first) continue;
+    for (size_t i = 0; i < 4; ++i) {
+      if (!IsWholeNumberIn(form.octetTexts[group * 4 + i], 0, 255)) {
+        return std::string("SETTING ERROR - Check ") + groups[group].second + " field " +
+               std::to_string(i + 1) + " (a number 0-255)";
+      }
+    }
+  }
+  if (form.port && !IsWholeNumberIn(form.portText, 1, 65535))
+    return "SETTING ERROR - Check PORT (a number 1-65535)";
+  return "";
+}
 
 std::string NetSettingsWriteData(const NetSettingsForm& form) {
   std::string text;

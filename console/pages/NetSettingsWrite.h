@@ -23,6 +23,11 @@ struct NetSettingsForm {
 constexpr int kNetSettingsTextLength = 48;
 constexpr int kNetWriteDataLength = 2 + kNetSettingsTextLength;
 
+// The message that refuses a write: it names the first selected octet or the
+// port that is not a whole number in its range (0-255, 1-65535) as the page
+// shows it. Empty when every selected one is, and the write may go.
+std::string NetSettingsRefusal(const NetSettingsForm& form);
+
 // The 50 data characters. Octets and the port are read as decimal in the
 // manner of atol (blanks, sign, digits up to the first non-digit; none give
 // 0) and sent modulo 256 and 65536; a MAC text is converted as hex pairs are

@@ -238,25 +238,28 @@ TEST_F(LinkDialogs, EthernetPortText3001ConnectsToPort3001) {
 }
 
 
-// "12ab" is port 12 and an empty text port 0: nothing of ours listens there,
-// so the library reports the failed connection, the dialog closes and the
-// window keeps its state.
-TEST_F(LinkDialogs, EthernetPortTextWithLettersAndEmptyFailToConnect) {
-  for (const char* portText : {"12ab", ""}) {
+TEST_F(LinkDialogs, EthernetSetRefusesAWrongPortOrAddressBeforeAnyConnect) {
+  ASSERT_TRUE(openEthernetThroughDialog());  // stays open: nothing is closed or connected
+  const std::string portError = "PORT ERROR - Check the Port Number (a number 1-65535)";
+  const std::string addressError =
+      "IP ADDRESS ERROR - Check the IP Address (four numbers 0-255, like 192.168.0.10)";
+  const std::pair<const char*, const char*> cases[] = {
+      {"127.0.0.1", "68537"}, {"127.0.0.1", "0"}, {"127.0.0.1", "12ab"}, {"127.0.0.1", ""},
+      {"127.0.0.256", "1"},   {"127.0.0", "1"},   {"127.0.0.01", "1"},   {"localhost", "1"}};
+  for (const auto& [address, portText] : cases) {
     clearMessages();
-    LinkMode = LINK_CLOSED;
-    onModal([portText](QWidget*) {
-      Ethernet->MaskEdit1->setText("127.0.0.1");
+    onModal([address = address, portText = portText](QWidget*) {
+      Ethernet->MaskEdit1->setText(address);
       Ethernet->RichEdit2->setPlainText(portText);
       Ethernet->Button1->click();
+      EXPECT_TRUE(Ethernet->isVisible()) << portText;
+      Ethernet->Button2->click();
     });
     Form1->BitBtn4->click();
-    EXPECT_EQ(messages(), std::vector<std::string>{"connect() failed"}) << portText;
-    EXPECT_EQ(LinkMode.load(), LINK_CLOSED) << portText;
-    EXPECT_EQ(panelText(), "Welcome !!") << portText;
-    EXPECT_FALSE(Form1->PageControl1->isEnabled()) << portText;
-    EXPECT_FALSE(Ethernet->isVisible()) << portText;
+    const bool portWrong = std::string(address) == "127.0.0.1";
+    EXPECT_EQ(messages(), std::vector<std::string>{portWrong ? portError : addressError});
   }
+  EXPECT_EQ(SendCommand(CMD_RESET, nullptr, 0), 1) << "the link is still open";
 }
 
 TEST_F(LinkDialogs, PortTextIsReadLikeStrtol) {
@@ -274,7 +277,7 @@ TEST_F(LinkDialogs, PortTextIsReadLikeStrtol) {
 TEST_F(LinkDialogs, FailedEthernetSetAfterASuccessfulOneKeepsThePagesEnabled) {
   ASSERT_TRUE(openEthernetThroughDialog());
   onModal([](QWidget*) {
-    Ethernet->RichEdit2->setPlainText("12ab");
+    Ethernet->MaskEdit1->setText("127.0.0.2");  // the simulator listens on 127.0.0.1 only
     Ethernet->Button1->click();
   });
   Form1->BitBtn4->click();

@@ -100,6 +100,12 @@ TEST_P(AtmelGridLayout, RowsHeadersBlankCellsAndAddressFieldsFollowTheType) {
     EXPECT_EQ(field->maxLength(), static_cast<int>(strlen(layout.fieldText)));
   }
   EXPECT_EQ(Form1->progAtmel->value(), 100);
+  QTableView* view = Form1->sgAtmel;  // each byte shows whole, not elided, within the margins
+  const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+  for (int a = 0; a < 256; ++a) {  // byte a shows in column a % 16 of its row
+    const int room = view->visualRect(Form1->sgAtmelCells->index(0, a % 16)).width() - margins;
+    ASSERT_EQ(view->fontMetrics().elidedText(IntToHex(a, 2), Qt::ElideRight, room), IntToHex(a, 2));
+  }
   // The 16 byte columns and the row header fit the window's default size.
   settle();
   EXPECT_EQ(Form1->sgAtmel->horizontalScrollBar()->maximum(), 0);

@@ -65,11 +65,27 @@ TEST_P(EthernetSetPage, WritesSendFiftyCharactersAndTheReaderStoresTheTickedGrou
   Form1->cGate->setChecked(true);
   Form1->cSubnet->setChecked(true);
   Form1->cDNS->setChecked(true);
-  Form1->eIP1->setText("300");
-  Form1->eIP2->setText("abc");
-  Form1->eEPort->clear();
+  for (QLineEdit* edit : Form1->Panel2->findChildren<QLineEdit*>()) edit->setText(" 255 ");
+  Form1->eEPort->setText("65535");
   EXPECT_EQ(click(Form1->SET, "Ethernet Write ok !!"),
-            "0303E" + std::string(12, '0') + "2C000203C0" + std::string(26, '0') + "\r\n");
+            "0303E" + std::string(12, '0') + std::string(36, 'F') + "\r\n");
+}
+
+TEST_P(EthernetSetPage, ATickedFieldThatIsNoWholeNumberInRangeIsRefusedAndNothingSent) {
+  for (QCheckBox* box : Form1->Panel2->findChildren<QCheckBox*>()) box->setChecked(true);
+  const std::tuple<QLineEdit*, const char*, std::string> rows[] = {
+      {Form1->eIP1, "999", "My IP field 1"},   {Form1->eGate2, "-5", "GATE field 2"},
+      {Form1->eSubnet3, "abc", "SUB field 3"}, {Form1->eDns4, "", "DNS field 4"},
+      {Form1->eEPort, "70000", "PORT"},        {Form1->eEPort, "0", "PORT"}};
+  for (const auto& [edit, text, field] : rows) {
+    for (QLineEdit* any : Form1->Panel2->findChildren<QLineEdit*>()) any->setText("1");
+    edit->setText(text);
+    clearMessages();
+    Form1->Button55->click();
+    const char* range = edit == Form1->eEPort ? " (a number 1-65535)" : " (a number 0-255)";
+    EXPECT_EQ(messages(), std::vector<std::string>{"SETTING ERROR - Check " + field + range});
+  }
+  EXPECT_FALSE(sim.WaitForRequests(1, 100));
 }
 
 TEST_P(EthernetSetPage, ReadAsksWithThreeFAndFillsTheEdits) {

@@ -111,6 +111,7 @@ TEST_P(FirmwareDownload, SendsEveryBlockThenStartsTheApplication) {
   atPause = [](size_t index) {
     if (index == 6) Form1->btnFileClick();  // locked: returns at once, without a dialog
   };
+  Form1->barDown->setValue(Form1->barDown->maximum());  // as an earlier download left it
   download(size);
   EXPECT_TRUE(sim.WaitForRequests(blocks + 2, 3000));  // the pseudo-terminal may still hold 'X'
   EXPECT_EQ(sim.Requests().front().line, "020");
@@ -135,12 +136,14 @@ TEST_P(FirmwareDownload, SendsEveryBlockThenStartsTheApplication) {
   // Five pauses after the boot jump, one per block, five after the last
   // block, four after 'X'.
   ASSERT_EQ(pauses.size(), static_cast<size_t>(5 + blocks + 5 + 4));
+  EXPECT_EQ(pauses[4].bar, 0);
   for (int n = 1; n <= blocks; ++n) {
     EXPECT_EQ(pauses[4 + n].panel, QString("Application download [ packet count : %1 ]").arg(n));
     EXPECT_EQ(pauses[4 + n].bar, n - 1);
   }
   EXPECT_EQ(pauses[5 + blocks].panel, "Application download success.");
-  EXPECT_EQ(pauses[5 + blocks].bar, 45);
+  EXPECT_EQ(pauses[5 + blocks].bar, blocks);
+  EXPECT_EQ(Form1->barDown->maximum(), blocks);  // 0, 1, 2 of 3 blocks, then full
   for (const Pause& pause : pauses) EXPECT_FALSE(pause.fileButtonEnabled) << "locked while it runs";
 
   EXPECT_EQ(panelText(), "Applicaton mode");
@@ -152,12 +155,12 @@ TEST_P(FirmwareDownload, SendsEveryBlockThenStartsTheApplication) {
 }
 
 // 5000 bytes: the third block carries 904 file bytes and 1144 zeros; 4096: a
-// whole multiple gets one more all-zero block; 0: one all-zero block; 32769:
+// whole multiple gets one more all-zero block; 32769:
 // seventeen blocks, the last at 08 01 00 00.
 INSTANTIATE_TEST_SUITE_P(Files, FirmwareDownload,
                          testing::Combine(testing::Values(Link::Serial, Link::Ethernet),
                                           testing::Values(FileCase{5000, 3}, FileCase{4096, 3},
-                                                          FileCase{0, 1}, FileCase{32769, 17})));
+                                                          FileCase{32769, 17})));
 
 TEST_P(FirmwarePage, BootJumpThenBootVersion) {
   Form1->btnBoot->click();
@@ -191,6 +194,8 @@ TEST_P(FirmwarePage, AppJumpWaitsAndReportsOnlyInBootMode) {
 }
 
 TEST_P(FirmwarePage, AFileThatCannotBeReadSendsNothingAndIsReported) {
+  download(0);
+  EXPECT_EQ(messages(), std::vector<std::string>{"FILE ERROR - The file app.bin is empty"});
   download(10, [](const QString& path) { QFile::remove(path); });  // gone before it is opened
   EXPECT_EQ(panelText(), "Cannot open the file app.bin !!");
   EXPECT_TRUE(sim.Requests().empty());
@@ -213,7 +218,7 @@ TEST_P(FirmwarePage, EmergencyEndsTheLoopButTheApplicationStillStarts) {
   EXPECT_TRUE(sim.WaitForRequests(4, 3000));
   EXPECT_EQ(payloads().size(), 3u);
   EXPECT_EQ(shownAtBreak, "Emergency breaked..");
-  EXPECT_EQ(pauses.at(7).bar, 45);
+  EXPECT_EQ(pauses.at(7).bar, 6);  // full: the file is six blocks
   EXPECT_EQ(pauses.size(), 16u) << "no success text, but 'X' after the pauses";
 }
 
