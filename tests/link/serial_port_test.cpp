@@ -23,6 +23,11 @@ TEST(SerialPortMissing, OpenFailsButTheLinkStaysSerialAndWritesFail) {
   FramingMode.store(1);
   const uint8_t payload[] = {'W'};
   EXPECT_EQ(SendCommand(CMD_RAW_FRAME, payload, 1), 0) << "a frame that was not written is no success";
+  // As for a receive thread whose port is being closed under it.
+  char text[kLinkBufferSize + 1] = {};
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReceiveResponse(text, nullptr), -3);
+  EXPECT_LT(msSince(start), 200) << "a reply read without a port ends at once";
   EXPECT_EQ(CountThreadsNamed(kReceiveThreadName), 0);
   CloseSerialPort();
 }
