@@ -131,7 +131,7 @@ struct ReplyFaultRow {
 };
 
 const ReplyFaultRow kReplyFaults[] = {
-    {"IcLoopFirstPowerOnUnanswered", Link::Serial, 20, readersim::DropReply("510", 1),
+    {"IcLoopFirstPowerOnUnanswered", Link::Serial, 10, readersim::DropReply("510", 1),
      [](readersim::ReaderSim& sim) {
        return loopUntilBreak(Form1->Button53, Form1->Button54, 8, sim);
      },
@@ -152,11 +152,11 @@ const ReplyFaultRow kReplyFaults[] = {
      [](readersim::ReaderSim&) { return readTest(Form1->CheckBox1); }, "0 0.00 %;"},
     // Track 1's reply after its 5000 ms, while track 2 waits: by its echo it
     // is not track 2's.
-    {"ReadTestTrackOneLateWhileTrackTwoWaits", Link::Serial, 20, readersim::LateReply("201", 1, 400),
+    {"ReadTestTrackOneLateWhileTrackTwoWaits", Link::Serial, 10, readersim::LateReply("201", 1, 800),
      [](readersim::ReaderSim&) { return readTest(nullptr); }, "1 25.00 %;0 0.00 %;0 0.00 %;"},
     // Over TCP after the link's 90000 ms: it comes in front of track 2's own.
-    {"ReadTestTrackOneLaterThanTheNetworkBound", Link::Ethernet, 200,
-     readersim::LateReply("201", 1, 600),
+    {"ReadTestTrackOneLaterThanTheNetworkBound", Link::Ethernet, 100,
+     readersim::LateReply("201", 1, 1300),
      [](readersim::ReaderSim&) { return readTest(nullptr); }, "1 25.00 %;0 0.00 %;0 0.00 %;"},
     {"AutoTestOneTrackFirstWriteUnanswered", Link::Serial, 20, readersim::DropReply("211", 1),
      [](readersim::ReaderSim&) { return autoTest(Form1->CheckBox4); }, "1 25.00 %;"},
@@ -177,7 +177,7 @@ const ReplyFaultRow kReplyFaults[] = {
      "3 ATMEL Card Write OK!!"},
     // The loop goes on: power on unanswered, then write, read, power off and
     // the next pass's power on and write, until "break".
-    {"AtmelLoopPowerOnUnanswered", Link::Ethernet, 200, readersim::DropReply("60", 2),
+    {"AtmelLoopPowerOnUnanswered", Link::Serial, 10, readersim::DropReply("60", 2),
      [](readersim::ReaderSim& sim) {
        chooseAtmelCard(sim);
        Form1->CheckBox9->setChecked(false);
