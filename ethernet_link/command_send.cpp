@@ -1,8 +1,8 @@
 // Sending a command. The socket is asked to take the bytes without blocking
 // and the wait for room is a poll() in slices of platform::kWaitSliceMs, so
 // that a peer that has stopped reading cannot hold the caller for good: a
-// send during which no byte is taken for kSendStallBoundMs (by the platform
-// tick count) has failed, like a send the socket refuses.
+// send during which no byte is taken for kSendBoundMs (by the platform tick
+// count) has failed, like a send the socket refuses.
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
@@ -16,10 +16,8 @@
 namespace ethernetlink {
 namespace {
 
-constexpr uint32_t kSendStallBoundMs = 5000;
-
 // Hands all `length` bytes to the socket; false when the socket refuses them
-// or takes none for kSendStallBoundMs. MSG_NOSIGNAL: a peer that has gone
+// or takes none for kSendBoundMs. MSG_NOSIGNAL: a peer that has gone
 // makes the send fail instead of killing the process with SIGPIPE. A negative
 // length fails without touching the caller's bytes.
 bool sendAll(const uint8_t* data, int32_t length) {
@@ -37,7 +35,7 @@ bool sendAll(const uint8_t* data, int32_t length) {
     }
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
-    const uint32_t left = platform::TicksLeft(lastProgress, kSendStallBoundMs);
+    const uint32_t left = platform::TicksLeft(lastProgress, kSendBoundMs);
     if (left == 0) return false;
     pollfd writable{LinkSocket, POLLOUT, 0};
     ::poll(&writable, 1, static_cast<int>(std::min<uint32_t>(left, platform::kWaitSliceMs)));

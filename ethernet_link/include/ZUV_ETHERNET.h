@@ -29,7 +29,9 @@ int32_t Connect_Ethernet(const char* address, int32_t port);
  * sent, or -1 ("send() sent a different number bytes than expected"). A peer
  * that has gone makes the send fail; it never raises a signal. Blocks while
  * the connection has no room, but a send during which no byte is taken for
- * 5000 ms (by the platform tick count; a peer that stopped reading) fails. */
+ * 5000 ms (by the platform tick count; a peer that stopped reading) fails, and
+ * so does a reconnect that is not made within 5000 ms ("connect() failed"; an
+ * address that no longer answers). */
 int32_t EthernetCommandSend(const uint8_t* data, int32_t length);
 
 /* Receives one reply line up to and including LF into `destination` (room for
