@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 
@@ -15,6 +16,30 @@
 
 namespace ethernetlink {
 namespace {
+
+// Drops what waits to be received, so that the reply read after this send is
+// the command's own and not a line that came too late for its receive or one
+// more than was asked for: the bytes kept after an earlier line and what the
+// socket holds. Reads no more than the socket held at the start and one read
+// more, so a peer that keeps sending cannot hold the send. False when the
+// peer has closed the connection or the socket fails: a send on it has failed.
+bool dropWaitingInput() {
+  Pending.count = 0;
+  Pending.droppingOverlongLine = false;
+  int held = 0;
+  if (::ioctl(LinkSocket, FIONREAD, &held) != 0) return false;
+  size_t dropped = 0;
+  for (;;) {
+    const ssize_t got = ::recv(LinkSocket, Pending.bytes, PendingInput::kCapacity, MSG_DONTWAIT);
+    if (got > 0) {
+      dropped += static_cast<size_t>(got);
+      if (dropped > static_cast<size_t>(held)) return true;
+      continue;
+    }
+    if (got == 0) return false;
+    if (errno != EINTR) return errno == EAGAIN || errno == EWOULDBLOCK;
+  }
+}
 
 // Hands all `length` bytes to the socket; false when the socket refuses them
 // or takes none for kSendBoundMs. MSG_NOSIGNAL: a peer that has gone
@@ -48,7 +73,7 @@ bool sendAll(const uint8_t* data, int32_t length) {
 using namespace ethernetlink;
 
 int32_t EthernetCommandSend(const uint8_t* data, int32_t length) {
-  if (sendAll(data, length)) return 1;
+  if (dropWaitingInput() && sendAll(data, length)) return 1;
   closeLinkSocket();
   ReconnectEthernet();
   if (sendAll(data, length)) return length;

@@ -25,7 +25,8 @@ constexpr size_t kLineBufferSize = 1024;
 
 // Bytes read from LinkSocket but not yet handed over: the receive reads in
 // blocks, and what follows the LF of one line waits here for the next call.
-// Dropped with the socket, so a new connection starts clean.
+// Dropped with the socket, so a new connection starts clean, and before every
+// send, so that the next reply read is the command's own.
 struct PendingInput {
   static constexpr size_t kCapacity = 8192;
   uint8_t bytes[kCapacity];
