@@ -87,9 +87,6 @@ int initState(SessionRecord* session, int event, CoderRecord* record) {
 int trackCommand(SessionRecord* session, CoderRecord* record, int track, MessageCode code,
                  int awaitState) {
   PrepareTrackCommand(session, record, track);
-  // The call's time is up (perhaps in the link initialisation just made):
-  // the line is not sent, and the track counts as unanswered.
-  if (CallTimeLeft(session) == 0) return MRW_TIMEOUT;
   send_msg(session, code, record, track);
   session->deadline = platform::TickCount() + static_cast<uint32_t>(session->timeoutMs);
   session->mrw_state = awaitState;

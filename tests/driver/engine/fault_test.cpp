@@ -35,7 +35,7 @@ class FaultTest : public ::testing::TestWithParam<Link> {
 TEST_P(FaultTest, SilentTrack3InAReadIsATimeOut) {
   h.LayIsoTrack(1, "A");
   h.lines.SetFault("223", silence());
-  ASSERT_NE(h.Open(2), 0);  // track 3's line goes out before the call's time is up
+  ASSERT_NE(h.Open(1), 0);
   CoderRecord record = askTracks({1, 3});
   EXPECT_EQ(MagCoder(h.Handle(), READ_CARD, &record), 0x10021);
   EXPECT_EQ(h.LinesOnceReceived(4), (Lines{"080B", "181", "223", "000"}));
