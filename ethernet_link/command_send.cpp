@@ -1,11 +1,12 @@
 // Sending a command. The socket is asked to take the bytes without blocking
 // and the wait for room is a poll() in slices of platform::kWaitSliceMs, so
 // that a peer that has stopped reading cannot hold the caller for good: a
-// send during which no byte is taken for kSendStallBoundMs (by the platform
-// tick count) has failed, like a send the socket refuses.
+// send during which no byte is taken for kSendBoundMs (by the platform tick
+// count) has failed, like a send the socket refuses.
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 
@@ -16,10 +17,32 @@
 namespace ethernetlink {
 namespace {
 
-constexpr uint32_t kSendStallBoundMs = 5000;
+// Drops what waits to be received, so that the reply read after this send is
+// the command's own and not a line that came too late for its receive or one
+// more than was asked for: the bytes kept after an earlier line and what the
+// socket holds. Reads no more than the socket held at the start and one read
+// more, so a peer that keeps sending cannot hold the send. False when the
+// peer has closed the connection or the socket fails: a send on it has failed.
+bool dropWaitingInput() {
+  Pending.count = 0;
+  Pending.droppingOverlongLine = false;
+  int held = 0;
+  if (::ioctl(LinkSocket, FIONREAD, &held) != 0) return false;
+  size_t dropped = 0;
+  for (;;) {
+    const ssize_t got = ::recv(LinkSocket, Pending.bytes, PendingInput::kCapacity, MSG_DONTWAIT);
+    if (got > 0) {
+      dropped += static_cast<size_t>(got);
+      if (dropped > static_cast<size_t>(held)) return true;
+      continue;
+    }
+    if (got == 0) return false;
+    if (errno != EINTR) return errno == EAGAIN || errno == EWOULDBLOCK;
+  }
+}
 
 // Hands all `length` bytes to the socket; false when the socket refuses them
-// or takes none for kSendStallBoundMs. MSG_NOSIGNAL: a peer that has gone
+// or takes none for kSendBoundMs. MSG_NOSIGNAL: a peer that has gone
 // makes the send fail instead of killing the process with SIGPIPE. A negative
 // length fails without touching the caller's bytes.
 bool sendAll(const uint8_t* data, int32_t length) {
@@ -37,7 +60,7 @@ bool sendAll(const uint8_t* data, int32_t length) {
     }
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
-    const uint32_t left = platform::TicksLeft(lastProgress, kSendStallBoundMs);
+    const uint32_t left = platform::TicksLeft(lastProgress, kSendBoundMs);
     if (left == 0) return false;
     pollfd writable{LinkSocket, POLLOUT, 0};
     ::poll(&writable, 1, static_cast<int>(std::min<uint32_t>(left, platform::kWaitSliceMs)));
@@ -50,7 +73,7 @@ bool sendAll(const uint8_t* data, int32_t length) {
 using namespace ethernetlink;
 
 int32_t EthernetCommandSend(const uint8_t* data, int32_t length) {
-  if (sendAll(data, length)) return 1;
+  if (dropWaitingInput() && sendAll(data, length)) return 1;
   closeLinkSocket();
   ReconnectEthernet();
   if (sendAll(data, length)) return length;

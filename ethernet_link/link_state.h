@@ -16,12 +16,17 @@ extern int LinkSocket;
 extern std::string LinkHost;  // address text of the last Connect_Ethernet
 extern int32_t LinkPort;      // port of the last Connect_Ethernet; 3001 at start
 
+// A send during which no byte is taken for this long (platform tick count)
+// has failed, and so has the reconnect of a send that is not made in as long.
+constexpr uint32_t kSendBoundMs = 5000;
+
 // The longest reply line handed over, LF included.
 constexpr size_t kLineBufferSize = 1024;
 
 // Bytes read from LinkSocket but not yet handed over: the receive reads in
 // blocks, and what follows the LF of one line waits here for the next call.
-// Dropped with the socket, so a new connection starts clean.
+// Dropped with the socket, so a new connection starts clean, and before every
+// send, so that the next reply read is the command's own.
 struct PendingInput {
   static constexpr size_t kCapacity = 8192;
   uint8_t bytes[kCapacity];
@@ -36,10 +41,12 @@ extern PendingInput Pending;
 int closeLinkSocket();
 
 // A new socket connected to LinkHost and LinkPort, in LinkSocket; shows
-// "socket() failed" / "connect() failed". True when connected.
-bool connectLinkSocket();
+// "socket() failed" / "connect() failed". True when connected. Unbounded, the
+// wait for the connection is the system's own; bounded, a connection not made
+// within kSendBoundMs has failed.
+bool connectLinkSocket(bool bounded);
 
-// connectLinkSocket without a result: the send path's reconnect.
+// connectLinkSocket, bounded, without a result: the send path's reconnect.
 void ReconnectEthernet();
 
 // Shows `text` in the modal message box; returns once it was acknowledged.

@@ -1,10 +1,11 @@
 // Receiving one reply line. The socket is read in blocks into Pending, and
 // each call hands over the first whole line found there; the bytes after its
-// LF stay in Pending for the next call. The read itself is the wait: the
-// socket's receive time-out (set at connect) ends it after at most
-// platform::kWaitSliceMs, and the tick count is re-read before every read, so
-// the 90000 ms bound follows whatever tick source is installed and holds
-// whatever the peer sends: a stream that never brings an LF ends there too.
+// LF stay in Pending for the next call, unless a send drops them first. The
+// read itself is the wait: the socket's receive time-out (set at connect) ends
+// it after at most platform::kWaitSliceMs, and the tick count is re-read
+// before every read, so the 90000 ms bound follows whatever tick source is
+// installed and holds whatever the peer sends: a stream that never brings an
+// LF ends there too.
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>

@@ -3,6 +3,7 @@
 #include "engine_codes.h"
 #include "net_transport.h"
 #include "platform/tick.h"
+#include "protocol_engine.h"
 #include "serial_port.h"
 #include "usb_transport.h"
 
@@ -26,13 +27,11 @@ int ReceiveFromLink(SessionRecord* session, char* buffer, int room) {
 
 void FlushInput(SessionRecord* session) {
   char discarded[kFlushChunk];
-  const uint32_t start = platform::TickCount();
-  const uint32_t bound = static_cast<uint32_t>(session->timeoutMs);
   for (;;) {
     platform::SleepMs(kFlushPollMs);
     if (ReceiveFromLink(session, discarded, kFlushChunk) <= 0) return;
     if (AbortFlags[session->portIndex].load() != 0) return;
-    if (platform::TicksLeft(start, bound) == 0) return;
+    if (CallTimeLeft(session) == 0) return;
   }
 }
 

@@ -8,7 +8,18 @@
 
 #include "TRKDRV32.h"
 #include "engine_codes.h"
+#include "platform/tick.h"
 #include "session.h"
+
+// What is left of the running coder call's time: the session's time-out,
+// counted from the call's start. Once none is left no link initialisation
+// line goes out (a reply may ask for one again and again) and the input is
+// drained no longer, so that a reader whose replies keep the call going
+// cannot hold it; the tracks the host asked for are still sent, each waiting
+// its own time-out.
+inline uint32_t CallTimeLeft(const SessionRecord* session) {
+  return platform::TicksLeft(session->callStart, static_cast<uint32_t>(session->timeoutMs));
+}
 
 // Feeds `event` (a reply's status, WRITE_CARD, READ_CARD or MRW_EV_TIMEOUT) to
 // the session's state machine for `track` (0 the link initialisation, 1-3 a

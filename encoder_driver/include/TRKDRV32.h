@@ -78,7 +78,8 @@ TRKDRV_STATIC_ASSERT(sizeof(CoderRecord) == CODER_RECORD_SIZE, "CoderRecord must
  * baud: 110 ... 19200 (others mean 9600); parity: 'E', 'O', else none;
  * dataBits: 7, else 8; stopBits: 2, else 1; flow: 0 none, 1 XON/XOFF,
  * 2 and 3 hardware handshakes; timeoutSeconds: reply time-out, 1 to 3600
- * (0 and negative values mean 10, larger values 3600).
+ * (0 and negative values mean 10, larger values 3600); see MagCoder for how
+ * long a call takes.
  * Does not block beyond opening the device. Returns a session handle;
  * MAG_PORT_IN_USE while a session of any process holds the port; 0 when the
  * port cannot be opened, the port number is negative or 20, or 30 sessions
@@ -104,9 +105,16 @@ TRKDRV_EXPORT int32_t MagUSBOpen(int32_t timeoutSeconds);
 TRKDRV_EXPORT int32_t MagClose(int32_t session);
 
 /* Reads (READ_CARD), writes (WRITE_CARD) the tracks asked in `record`, or
- * initialises the link (INIT_LINK). Blocks until the reader has answered or
- * the session's time-out passed. Packed result (see above); STRUCTSIZEERROR
- * and MRW_NOSESSION come bare. */
+ * initialises the link (INIT_LINK). Blocks while it exchanges lines with the
+ * reader: the link initialisation while the session has not made it (its line
+ * waits up to 2 s for the reply), then one line per track asked, which waits
+ * up to the session's time-out T. Replies are seen at the next 500 ms step;
+ * before each line the reader's input is drained in 100 ms steps. A reply may
+ * ask for the link initialisation again, but once T has passed since the call
+ * began no initialisation line goes out and the input is drained no longer;
+ * every track asked is still sent. The call returns within T + 2.7 s + n x
+ * (T + 0.7 s) for n tracks asked, and the time its lines take to go out.
+ * Packed result (see above); STRUCTSIZEERROR and MRW_NOSESSION come bare. */
 TRKDRV_EXPORT int32_t MagCoder(int32_t session, int32_t command, CoderRecord* record);
 
 /* Sends one framed message of the four texts of `texts` (zero-terminated, at

@@ -52,6 +52,9 @@ struct SessionRecord {
   int32_t isUsb;
   int32_t firstRead;            // 1 until the first combined read
 
+  // Ours: the tick count at which the running coder call began.
+  uint32_t callStart;
+
   // Ours, kept under the table's lock (see ActiveCall).
   int32_t activeCalls;
   int32_t closePending;

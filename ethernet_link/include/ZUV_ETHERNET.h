@@ -23,25 +23,32 @@ int32_t Closed_Ethernet(void);
  * gives "connect() failed"). */
 int32_t Connect_Ethernet(const char* address, int32_t port);
 
-/* Sends `length` bytes. 1 sent; when the send fails (also after
- * Closed_Ethernet, or for a negative length) the link is closed, reconnected
- * to the remembered address and the bytes sent once more: then the count
- * sent, or -1 ("send() sent a different number bytes than expected"). A peer
- * that has gone makes the send fail; it never raises a signal. Blocks while
- * the connection has no room, but a send during which no byte is taken for
- * 5000 ms (by the platform tick count; a peer that stopped reading) fails. */
+/* Sends `length` bytes. What waits to be received is dropped first (the
+ * bytes kept after an earlier line and what the connection holds: a reply
+ * that came after its receive gave up, a line more than was asked for), so
+ * that the next EthernetReceive reads this command's reply. 1 sent; when the
+ * send fails (also after Closed_Ethernet, once the peer has closed the
+ * connection, or for a negative length) the link is closed, reconnected to the
+ * remembered address and the bytes sent once more: then the count sent, or -1
+ * ("send() sent a different number bytes than expected"). A peer that has
+ * gone makes the send fail; it never raises a signal. Blocks while the
+ * connection has no room, but a send during which no byte is taken for
+ * 5000 ms (by the platform tick count; a peer that stopped reading) fails, and
+ * so does a reconnect that is not made within 5000 ms ("connect() failed"; an
+ * address that no longer answers). */
 int32_t EthernetCommandSend(const uint8_t* data, int32_t length);
 
 /* Receives one reply line up to and including LF into `destination` (room for
  * 1024 bytes) and stores its length. The connection is read in blocks: bytes
  * after the LF are kept inside the library for the next call (dropped by
- * Closed_Ethernet and by every connect and reconnect). Blocks until the line
- * is whole, at most 90000 ms by the platform tick count, whatever the peer
- * sends. 1 received; -1 socket error or no connection ("EthernetReceive
- * failed"), a line longer than 1024 bytes (read on to its LF, not shown) or a
- * null argument; -3 the peer closed the connection (at once; a part of a line
- * is dropped) or the line was not whole 90000 ms after the call began (its
- * part stays for the next call). On -1 and -3 neither output is written. */
+ * Closed_Ethernet, by every connect and reconnect, and before every send).
+ * Blocks until the line is whole, at most 90000 ms by the platform tick count,
+ * whatever the peer sends. 1 received; -1 socket error or no connection
+ * ("EthernetReceive failed"), a line longer than 1024 bytes (read on to its
+ * LF, not shown) or a null argument; -3 the peer closed the connection (at
+ * once; a part of a line is dropped) or the line was not whole 90000 ms after
+ * the call began (its part stays for the next call). On -1 and -3 neither
+ * output is written. */
 int32_t EthernetReceive(uint8_t* destination, int32_t* length);
 
 #ifdef __cplusplus

@@ -155,6 +155,18 @@ TEST_F(EthernetLink, SendFailingAfterReconnectReportsBoth) {
   EXPECT_EQ(ShownBoxes(), expected);
 }
 
+// An address whose backlog of one is full leaves the reconnect's SYNs unanswered.
+TEST_F(EthernetLink, UnansweredReconnectFailsTheSendAtItsBound) {
+  LoopbackListener gone("127.0.0.1", 0);
+  ASSERT_EQ(Connect_Ethernet("127.0.0.1", gone.Port()), 1);  // fills the backlog
+  Closed_Ethernet();
+  RaceTicks();
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(send("000\r\n"), -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(ShownBoxes().size(), 2u);  // "connect() failed", then the send's
+}
+
 TEST_F(EthernetLink, CloseWithoutSocketGivesMinusOneSilently) {
   EXPECT_EQ(Closed_Ethernet(), -1);
   connect();

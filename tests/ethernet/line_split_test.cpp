@@ -78,6 +78,18 @@ INSTANTIATE_TEST_SUITE_P(
         Split{"TwoOverlongLinesInARow", {kOverlong + kOverlong + "01\n"}, {kRefused, kRefused, line("01\n")}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// What waits when a command goes out is not its reply: here a reply that was
+// not whole when its receive gave up, and its rest.
+TEST_F(LinePeer, EachCommandReadsItsOwnReply) {
+  peer_.Send("002la");
+  RaceTicks();
+  ASSERT_EQ(Receive().result, -3);
+  peer_.Send("te\n");  // on loopback in the library's socket once written
+  ASSERT_EQ(Send("003\r\n"), 1);
+  peer_.Send("003c\n");
+  EXPECT_EQ(Receive().line, "003c\n");
+}
+
 // ---- kept bytes go with the connection
 
 struct Reconnect {

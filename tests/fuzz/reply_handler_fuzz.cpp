@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ConsoleWindows.h"
@@ -185,8 +186,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   resetState(id, input[1]);
   const std::array<std::string, 23> settingsBefore = netSettingsTexts();
   ResponseEvent.Create();
-  sendLine(line);
+  std::thread answering([&line] {
+    char command[64];
+    require(::recv(peer, command, sizeof command, 0) > 0, "the command came");
+    sendLine(line);
+  });
   const int result = SendCommand(CMD_VERSION, nullptr, 0);
+  answering.join();
   drainCommands();
   const bool handled = ResponseEvent.IsSignalled();
   ResponseEvent.Close();

@@ -87,15 +87,27 @@ TEST_F(TcpFaultTest, AReaderAnsweringWithTheMachinesOwnEventsCannotNestItForever
   DriverLineFault status28;
   status28.status = 28;
   for (const char* line : {"080", "181", "221", "000"}) h.lines.SetFault(line, status28);
-  ASSERT_NE(h.Open(2), 0);
+  ASSERT_NE(h.Open(1), 0);
   CoderRecord record = askTracks({1});
   std::future<int32_t> call = std::async(std::launch::async, [&] {
     return MagCoder(h.Handle(), READ_CARD, &record);
   });
-  ASSERT_EQ(call.wait_for(std::chrono::seconds(60)), std::future_status::ready)
+  ASSERT_EQ(call.wait_for(std::chrono::milliseconds(1000 + 2000 + 700)), std::future_status::ready)
       << "the call nests without end";
   EXPECT_NE(ResultCode(call.get()), MRW_OK);
   EXPECT_EQ(record.len1, 1);  // nothing delivered
+}
+
+// A reader that follows track 1's reply with empty lines.
+TEST_F(TcpFaultTest, LinesNamingNoTrackCannotHoldTheCall) {
+  h.sim.SetHandler("181", [](const readersim::Request&) {
+    return readersim::RawReply("051\r\n" + std::string(10000, '\n'));
+  });
+  ASSERT_NE(h.Open(1), 0);
+  CoderRecord record = askTracks({1, 2});
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ResultCode(MagCoder(h.Handle(), READ_CARD, &record)), MRW_TIMEOUT);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000 + 2000 + 700));
 }
 
 TEST_F(TcpFaultTest, DroppedConnectionDoesNotCountAsRead) {

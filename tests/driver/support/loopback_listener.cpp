@@ -26,9 +26,9 @@ int boundSocket(const char* host, uint16_t* port) {
 
 }  // namespace
 
-LoopbackListener::LoopbackListener(const char* address) {
+LoopbackListener::LoopbackListener(const char* address, int backlog) {
   fd_ = boundSocket(address, &port_);
-  if (listen(fd_, 64) != 0) throw std::runtime_error("cannot listen");
+  if (listen(fd_, backlog) != 0) throw std::runtime_error("cannot listen");
 }
 
 LoopbackListener::~LoopbackListener() { close(fd_); }

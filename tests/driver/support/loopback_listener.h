@@ -5,7 +5,7 @@
 
 class LoopbackListener {
  public:
-  explicit LoopbackListener(const char* address = "127.0.0.1");
+  explicit LoopbackListener(const char* address = "127.0.0.1", int backlog = 64);
   ~LoopbackListener();
   LoopbackListener(const LoopbackListener&) = delete;
   LoopbackListener& operator=(const LoopbackListener&) = delete;
