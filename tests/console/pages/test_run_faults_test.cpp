@@ -202,13 +202,15 @@ const ReplyFaultRow kReplyFaults[] = {
     {"VersionThenNetworkReadWithAnExtraLine", Link::Ethernet, 1,
      readersim::ExtraReply("990", 1, "001VREADER-SIM"),
      [](readersim::ReaderSim&) {
-       return clickThenPanel(Form1->Button14) + clickThenPanel(Form1->Button56) +
-              Form1->eMac1->text().toStdString();
+       const string version = clickThenPanel(Form1->Button14);
+       const string read = clickThenPanel(Form1->Button56);
+       return version + read + Form1->eMac1->text().toStdString();
      },
      "READER-SIM 1.00\n;Ethernet Read ok !!;00"},
     {"NetworkReadUnansweredThenVersion", Link::Ethernet, 200, readersim::DropReply("031", 1),
      [](readersim::ReaderSim&) {
-       return clickThenPanel(Form1->Button56) + clickThenPanel(Form1->Button14);
+       const string read = clickThenPanel(Form1->Button56);
+       return read + clickThenPanel(Form1->Button14);
      },
      "No reply from the reader !!;READER-SIM 1.00\n;"},
 };
