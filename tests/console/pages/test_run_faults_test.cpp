@@ -14,6 +14,7 @@
 #include <chrono>
 #include <functional>
 #include <thread>
+#include <tuple>
 
 #include "Main.h"
 #include "atmel_card_lines.h"
@@ -57,38 +58,33 @@ using TestRunFaults = PagesTest;
 
 // ---- one reply dropped, late or doubled: it costs only its own step ----------
 
-string countAndRate(const QLabel* count, const QLabel* rate) {
-  return (count->text() + " " + rate->text()).toStdString();
-}
-
-// A counted test over `passes` with only `track` ticked of the three track
-// boxes (nullptr: all three); each ticked track's count and rate.
-string countedRun(QPushButton* start, std::initializer_list<QCheckBox*> boxes, QCheckBox* track,
-                  std::initializer_list<std::pair<QLabel*, QLabel*>> results) {
-  for (QCheckBox* box : boxes) box->setChecked(!track || box == track);
-  (start == Form1->Button16 ? Form1->Edit3 : Form1->Edit6)->setText("4");
+// A counted test of four passes with only `track` ticked (nullptr: all
+// three); each ticked track's count and rate.
+string countedRun(QPushButton* start, QLineEdit* passes, QCheckBox* track,
+                  std::initializer_list<std::tuple<QCheckBox*, QLabel*, QLabel*>> tracks) {
+  for (const auto& [box, count, rate] : tracks) box->setChecked(!track || box == track);
+  passes->setText("4");
   start->click();
   PagesTest::settle();
   string shown;
-  auto box = boxes.begin();
-  for (const auto& [count, rate] : results) {
-    if ((*box++)->isChecked()) shown += countAndRate(count, rate) + ";";
+  for (const auto& [box, count, rate] : tracks) {
+    if (box->isChecked()) shown += (count->text() + " " + rate->text() + ";").toStdString();
   }
   return shown;
 }
 
 string readTest(QCheckBox* track) {
-  return countedRun(Form1->Button16, {Form1->CheckBox1, Form1->CheckBox2, Form1->CheckBox3}, track,
-                    {{Form1->Label9, Form1->Label15},
-                     {Form1->Label10, Form1->Label16},
-                     {Form1->Label11, Form1->Label17}});
+  return countedRun(Form1->Button16, Form1->Edit3, track,
+                    {{Form1->CheckBox1, Form1->Label9, Form1->Label15},
+                     {Form1->CheckBox2, Form1->Label10, Form1->Label16},
+                     {Form1->CheckBox3, Form1->Label11, Form1->Label17}});
 }
 
 string autoTest(QCheckBox* track) {
-  return countedRun(Form1->Button27, {Form1->CheckBox4, Form1->CheckBox5, Form1->CheckBox6}, track,
-                    {{Form1->Label24, Form1->Label30},
-                     {Form1->Label25, Form1->Label31},
-                     {Form1->Label26, Form1->Label32}});
+  return countedRun(Form1->Button27, Form1->Edit6, track,
+                    {{Form1->CheckBox4, Form1->Label24, Form1->Label30},
+                     {Form1->CheckBox5, Form1->Label25, Form1->Label31},
+                     {Form1->CheckBox6, Form1->Label26, Form1->Label32}});
 }
 
 // Runs `loop` until its break button once the reader got `lines` lines; how
@@ -112,12 +108,16 @@ string clickThenPanel(QPushButton* button) {
   return panelText().toStdString() + ";";
 }
 
-void chooseAtmelCard(readersim::ReaderSim& sim) {
+// A powered card with four-digit addresses, bytes in the grid, and `first` ..
+// `last` as the write range and the read range.
+void chooseAtmelCard(readersim::ReaderSim& sim, const char* first, const char* last) {
   Form1->rgAtmel->setItemIndex(6);  // AT24C64: four address digits, 8192 bytes
   Form1->rgAtmelClick();
   Form1->Button37->click();
   waitFor([] { return panelText() == "ATMEL Card Power ON OK!!"; });
   Form1->sgAtmelCells->setBytes(0, std::vector<uint8_t>(0xD00, 0x5A));
+  for (QLineEdit* edit : {Form1->edStartWrite, Form1->edStartRead}) edit->setText(first);
+  for (QLineEdit* edit : {Form1->edEndWrite, Form1->edEndRead}) edit->setText(last);
   sim.ClearRequests();
 }
 
@@ -146,8 +146,6 @@ const ReplyFaultRow kReplyFaults[] = {
      "shown 2, lines 3, 000102"},
     {"ReadTestOneTrackFirstReadUnanswered", Link::Serial, 20, readersim::DropReply("201", 1),
      [](readersim::ReaderSim&) { return readTest(Form1->CheckBox1); }, "1 25.00 %;"},
-    {"ReadTestOneTrackFirstReadUnansweredTcp", Link::Ethernet, 200, readersim::DropReply("201", 1),
-     [](readersim::ReaderSim&) { return readTest(Form1->CheckBox1); }, "1 25.00 %;"},
     {"ReadTestOneTrackExtraLine", Link::Serial, 20, readersim::ExtraReply("201", 1, "061"),
      [](readersim::ReaderSim&) { return readTest(Form1->CheckBox1); }, "0 0.00 %;"},
     // Track 1's reply after its 5000 ms, while track 2 waits: by its echo it
@@ -166,9 +164,7 @@ const ReplyFaultRow kReplyFaults[] = {
     // The write goes on with its next chunks.
     {"AtmelWriteFirstChunkUnanswered", Link::Serial, 20, readersim::DropReply("630", 1),
      [](readersim::ReaderSim& sim) {
-       chooseAtmelCard(sim);
-       Form1->edStartWrite->setText("0100");
-       Form1->edEndWrite->setText("0CFF");
+       chooseAtmelCard(sim, "0100", "0CFF");
        Form1->Button41->click();
        sim.WaitForRequests(3, 5000);
        waitFor([] { return panelText() == "ATMEL Card Write OK!!"; });
@@ -179,10 +175,8 @@ const ReplyFaultRow kReplyFaults[] = {
     // the next pass's power on and write, until "break".
     {"AtmelLoopPowerOnUnanswered", Link::Serial, 10, readersim::DropReply("60", 2),
      [](readersim::ReaderSim& sim) {
-       chooseAtmelCard(sim);
+       chooseAtmelCard(sim, "0000", "000F");
        Form1->CheckBox9->setChecked(false);
-       for (QLineEdit* edit : {Form1->edStartWrite, Form1->edStartRead}) edit->setText("0000");
-       for (QLineEdit* edit : {Form1->edEndWrite, Form1->edEndRead}) edit->setText("000F");
        return loopUntilBreak(Form1->Button45, Form1->Button46, 6, sim);
      },
      "shown 0, lines 6"},
@@ -190,9 +184,7 @@ const ReplyFaultRow kReplyFaults[] = {
     // second touches nothing the read reads.
     {"AtmelReadReplyDoubled", Link::Serial, 1, readersim::ExtraReply("620", 1),
      [](readersim::ReaderSim& sim) {
-       chooseAtmelCard(sim);
-       Form1->edStartRead->setText("0000");
-       Form1->edEndRead->setText("0001");
+       chooseAtmelCard(sim, "0000", "0001");
        Form1->Button42->click();
        PagesTest::settle();
        return panelText().toStdString() + " " +
