@@ -14,10 +14,12 @@
 #include "Unit2.h"
 #include "ZUV_ETHERNET.h"
 #include "link/link.h"
+#include "reply/ReplyTurns.h"
 
 void createConsoleWindows(QApplication& application) {
   installMessageBoxes();
   installEscapeWatch(application);
+  InstallReplyTurns();
   Form1 = new TForm1;
   PortForm = new TPortForm;
   Ethernet = new TEthernet;

@@ -1,6 +1,7 @@
 #include "gui/GuiThread.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QMetaObject>
 #include <QObject>
 
@@ -97,6 +98,10 @@ void acceptGuiChanges(const void* owner) { changeQueue->accept(owner); }
 
 void ProcessMessages() {
   if (onGuiThread()) QCoreApplication::processEvents();
+}
+
+void ProcessNonInputEvents() {
+  if (onGuiThread()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 #include "GuiThread.moc"

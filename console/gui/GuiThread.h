@@ -26,3 +26,6 @@ void acceptGuiChanges(const void* owner);
 // pending events (clicks, paints, queued changes). Other threads have no
 // message queue of their own, so there it does nothing.
 void ProcessMessages();
+// As ProcessMessages, without user input (clicks and keys wait): paints,
+// timers and queued changes. Keeps the window alive during a wait.
+void ProcessNonInputEvents();

@@ -1,7 +1,11 @@
 // The count behind CommandsSent(): a send notes itself here at the moment
-// from which any further input must be its answer (for serial, under the
-// port's input lock, together with the purge of older input).
+// from which any further input may be its answer (for serial, under the
+// port's input lock). It tells the send observer, and returns what that says:
+// true when input already waiting may still answer an earlier command.
 #pragma once
 #include <cstdint>
 
-void CountCommandSent();
+bool CountCommandSent(const uint8_t* bytes, int length);
+
+// The observer's beforeSend, if any.
+void WaitBeforeSend();

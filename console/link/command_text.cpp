@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "answer_start.h"
+#include "command_count.h"
 #include "link.h"
 
 // The command layer runs on the UI thread only: one command is built and sent
@@ -63,8 +64,9 @@ int sendFrame(const uint8_t* data, int length) {
   switch (LinkMode.load()) {
     case LINK_ETHERNET:
       // The reader answers a frame with a binary frame, not a line, so the
-      // line receive's result says nothing about the frame.
-      return 1;
+      // line receive's result says nothing about the frame; a frame that
+      // could not go out even after the reconnect has failed.
+      return written == 0 ? 0 : 1;
     case LINK_SERIAL:
       if (FramingMode.load() == 1) return written;
       return waitForStartOfAnswer();
@@ -117,6 +119,7 @@ int SendCommandCode(int code, const uint8_t* data, int length) {
 }
 
 int SendCommand(int code, const uint8_t* data, int length) {
+  WaitBeforeSend();
   length = data ? std::max(length, 0) : 0;
   if (code == CMD_RAW_FRAME) return sendFrame(data, length);
   const int result = SendCommandCode(code, data, length);

@@ -10,7 +10,7 @@
 int EthernetTransact(const uint8_t* buffer, int length) {
   // The library drops what waits in the connection before it sends: any
   // line read from now on can only answer this command.
-  CountCommandSent();
+  CountCommandSent(buffer, length);
   // The library reconnects and sends once more by itself; when even that
   // failed the link is gone and no reply can come.
   if (EthernetCommandSend(buffer, length) < 0) return 0;
@@ -23,13 +23,13 @@ int EthernetReceiveReply() {
   ReceiveStamp = CommandsSent();
   int32_t lineLength = 0;
   const int result = EthernetReceive(ReceiveBuffer, &lineLength);
-  if (result == 1) {
-    ReceiveLength = std::clamp<int>(lineLength, 0, kLinkBufferSize);
-    CallRegisteredCallback();  // handled here, before SendCommand returns
-  } else if (result == -3) {
-    // The bound ran out (or the peer closed): the reply handler says that
-    // no reply came, as it does for a serial reply that stops short.
-    ReceiveMissing = true;
+  if (result == 1) ReceiveLength = std::clamp<int>(lineLength, 0, kLinkBufferSize);
+  if (result == 1 || result == -3) {
+    // Handled here, before SendCommand returns. When the bound ran out (or
+    // the peer closed) the reply handler says that no reply came, as it does
+    // for a serial reply that stops short. The handler reads the reply before
+    // it lets a click send another command from inside it.
+    ReceiveMissing = result == -3;
     CallRegisteredCallback();
     ReceiveMissing = false;
   }

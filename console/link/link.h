@@ -105,6 +105,20 @@ uint8_t CalcXorCheck(const uint8_t* data, int length);
 const uint8_t* LastSendBytes();
 int LastSendLength();
 
+// ---- reply bookkeeping -------------------------------------------------------
+// Lets the console keep track of which command each reply answers.
+// `beforeSend` runs on the sending thread at the start of every SendCommand
+// and may wait. `counted` runs at the moment a command counts as sent (its
+// count, CommandsSent(), and its bytes; over serial under the port's input
+// lock, so that no input is taken meanwhile) and says whether input already
+// waiting may still answer an earlier command: false lets a serial write drop
+// it. Without an observer, nothing waits and waiting input is dropped.
+struct SendObserver {
+  void (*beforeSend)() = nullptr;
+  bool (*counted)(uint32_t command, const uint8_t* bytes, int length) = nullptr;
+};
+void SetSendObserver(const SendObserver& observer);
+
 // ---- link layer --------------------------------------------------------------
 using ReceiveCallbackType = int (*)(int, int);
 
@@ -122,8 +136,10 @@ int SetReceiveCallback(ReceiveCallbackType callback);  // 1
 // True while a port is open and its device is still there (its receive
 // thread runs); false once the port is closed or the device has gone.
 bool SerialPortAlive();
-// Discards unread input and unsent output, then writes: 1 written, 0 failed
-// (no port, device error, or 2 ms per byte + 100 ms passed).
+// Writes behind whatever earlier command is still going out (nothing unsent
+// is ever discarded); unread input is discarded first unless an earlier
+// command is still owed a reply (SendObserver). 1 written, 0 failed (no
+// port, device error, or 2 ms per byte + 100 ms passed).
 int SerialWrite(const uint8_t* buffer, int length);
 // 0 nothing waiting; otherwise reads up to `count` bytes (until the line is
 // quiet for 100 ms) and returns 1.
@@ -138,8 +154,9 @@ int EthernetTransact(const uint8_t* buffer, int length);
 // came within the link's bound (ReceiveResponse then gives -3), so that a
 // command whose reply never comes says so. The line receive's result.
 int EthernetReceiveReply();
-// Commands sent so far on either link (it wraps). A serial write counts once
-// it has purged the input, a network send before it goes out.
+// Commands sent so far on either link (it wraps). A serial write counts under
+// the port's input lock, before its bytes go out; a network send before it
+// goes out.
 uint32_t CommandsSent();
 // The count of commands sent when the reply that ReceiveResponse delivered
 // last on this thread began to arrive: a reply stamped below CommandsSent()

@@ -21,9 +21,24 @@ void CallRegisteredCallback() {
 
 namespace {
 std::atomic<uint32_t> sentCount{0};
+std::atomic<void (*)()> beforeSendHook{nullptr};
+std::atomic<bool (*)(uint32_t, const uint8_t*, int)> countedHook{nullptr};
 }  // namespace
 
-void CountCommandSent() { sentCount.fetch_add(1); }
+void SetSendObserver(const SendObserver& observer) {
+  beforeSendHook.store(observer.beforeSend);
+  countedHook.store(observer.counted);
+}
+
+void WaitBeforeSend() {
+  if (void (*hook)() = beforeSendHook.load()) hook();
+}
+
+bool CountCommandSent(const uint8_t* bytes, int length) {
+  const uint32_t command = sentCount.fetch_add(1) + 1;
+  auto hook = countedHook.load();
+  return hook && hook(command, bytes, length);
+}
 
 uint32_t CommandsSent() { return sentCount.load(); }
 

@@ -32,9 +32,10 @@ enum class SerialReply { Whole, Escaped, TimedOut };
 // ReceiveTimeoutMs), and closing the port ends it, all checked at every
 // byte. A reply longer than ReceiveBuffer is read on to its end (LF, or the
 // frame's count) and dropped as timed out: the caller gets either a whole
-// reply or none. A command that goes out while a reply is being read purges
-// what is left of that reply: the bytes after it begin the new command's
-// answer, so the reply starts over with them.
+// reply or none. A command that goes out while a reply is being read and
+// drops the unread input (no command was owed that reply) purges what is left
+// of it: the bytes after it begin the new command's answer, so the reply
+// starts over with them.
 SerialReply readSerialReply(bool binaryFrame) {
   std::shared_ptr<SerialSession> session = CurrentSerialSession();
   if (!session) return SerialReply::TimedOut;  // the port is being closed
@@ -45,11 +46,12 @@ SerialReply readSerialReply(bool binaryFrame) {
   uint32_t lastByteAt = start;
   int replyLength = 0;  // bytes of the reply, stored or dropped past the buffer
   int frameCount = 0;
+  uint32_t replyPurges = 0;
 
   for (;;) {
     uint8_t byte = 0;
-    uint32_t sentAtByte = 0;
-    const int got = ReadSerialInput(*session, &byte, 1, &sentAtByte);
+    InputMark mark;
+    const int got = ReadSerialInput(*session, &byte, 1, &mark);
     if (got < 0) return SerialReply::TimedOut;  // the device is gone
     if (got == 0) {
       uint32_t left;
@@ -67,7 +69,7 @@ SerialReply readSerialReply(bool binaryFrame) {
     }
 
     if (!session->ReceiveThreadRun.load()) return SerialReply::TimedOut;  // the port is closing
-    if (replyLength > 0 && sentAtByte != ReceiveStamp) {
+    if (replyLength > 0 && mark.purges != replyPurges) {
       std::memset(ReceiveBuffer, 0, sizeof ReceiveBuffer);
       ReceiveLength = 0;
       replyLength = 0;
@@ -82,7 +84,8 @@ SerialReply readSerialReply(bool binaryFrame) {
     lastByteAt = now;
     if (replyLength == 0) {
       firstByteAt = now;
-      ReceiveStamp = sentAtByte;
+      ReceiveStamp = mark.sent;
+      replyPurges = mark.purges;
     }
     if (now - firstByteAt >= static_cast<uint32_t>(WholeReplyTimeoutMs)) {
       return SerialReply::TimedOut;

@@ -83,14 +83,14 @@ InputWait WaitForSerialInput(const SerialSession* session, int timeoutMs) {
   return InputWait::DeviceGone;
 }
 
-int ReadSerialInput(SerialSession& session, uint8_t* buffer, int count, uint32_t* sentAtRead) {
+int ReadSerialInput(SerialSession& session, uint8_t* buffer, int count, InputMark* mark) {
   std::lock_guard<std::mutex> lock(session.inputLock);
   ssize_t got = session.device.ReadSome(buffer, static_cast<size_t>(count));
   if (got < 0) return -1;
   if (got > 0) {
     session.inputGeneration.fetch_add(1);
     NoteAnswerStart();
-    if (sentAtRead) *sentAtRead = CommandsSent();
+    if (mark) *mark = {CommandsSent(), session.inputPurges};
   }
   return static_cast<int>(got);
 }
@@ -173,12 +173,15 @@ int SerialWrite(const uint8_t* buffer, int length) {
     return 0;
   }
   {
-    // Whatever is still unread or unsent belongs to an earlier command.
+    // Unread input that no earlier command is owed is dropped; unsent output
+    // is an earlier command still going out, and goes out first.
     std::lock_guard<std::mutex> lock(session->inputLock);
-    session->device.Purge();
-    session->inputGeneration.fetch_add(1);
+    if (!CountCommandSent(buffer, length)) {
+      session->device.PurgeInput();
+      ++session->inputPurges;
+      session->inputGeneration.fetch_add(1);
+    }
     ResetAnswerStart();
-    CountCommandSent();
   }
   length = buffer ? std::max(length, 0) : 0;
   const int timeoutMs = kWriteMsPerByte * length + kWriteConstantMs;

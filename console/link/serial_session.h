@@ -25,6 +25,9 @@ struct SerialSession {
   // Changes whenever input is taken from the port or purged, so the receive
   // thread can tell whether its callback consumed anything.
   std::atomic<uint32_t> inputGeneration{0};
+  // Counts the writes that dropped unread input (under inputLock): a reply
+  // being read when that happened lost its rest.
+  uint32_t inputPurges = 0;
   // Held while input is taken or seen and the answer start noted, and while
   // a write discards old input and clears that note: bytes of an earlier
   // reply can then never count as the start of the next command's answer.
@@ -41,12 +44,19 @@ enum class InputWait { Readable, TimedOut, Closing, DeviceGone };
 // is gone, or timeoutMs passes. Without a port it just lets the time pass.
 InputWait WaitForSerialInput(const SerialSession* session, int timeoutMs);
 
+// Where the bytes of one read stand among the writes: CommandsSent() and the
+// session's inputPurges as they were when the bytes were taken (no write can
+// come in between).
+struct InputMark {
+  uint32_t sent = 0;
+  uint32_t purges = 0;
+};
+
 // Reads up to `count` waiting bytes without blocking: the count read, 0 when
 // nothing is waiting, -1 when the device is gone. Notes the start of an answer
-// and, when `sentAtRead` is given, CommandsSent() as it was when the bytes
-// were taken (no write can purge in between).
+// and, when `mark` is given, where the bytes stand.
 int ReadSerialInput(SerialSession& session, uint8_t* buffer, int count,
-                    uint32_t* sentAtRead = nullptr);
+                    InputMark* mark = nullptr);
 
 // Bytes waiting on the port (-1 when the device is gone); any waiting byte
 // notes the start of an answer.

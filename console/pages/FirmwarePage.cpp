@@ -82,7 +82,9 @@ void reportStop(TForm1* form, const char* why, int packetCount) {
 }
 
 void reportLinkGone(TForm1* form, int packetCount) {
-  reportStop(form, "the link is closed", packetCount);
+  reportStop(form,
+             linkClosedByOperatorDuringRun() ? "the link is closed" : "the link to the reader is lost",
+             packetCount);
 }
 
 // Locks the firmware controls for the lifetime of one handler; nested locks
@@ -236,14 +238,10 @@ void TForm1::btnDownLoadClick() {
     FirmwareRequestLength = kBlockPayloadLength;
     address += kBlockSize;
 
-    const bool overEthernet = LinkMode.load() == LINK_ETHERNET;
-    if (overEthernet) ResponseEvent.Create();
-    const int result = sendRequest();
-    // Over the network every frame is answered before the send returns; no
-    // answer means the connection is gone.
-    const bool answered = !overEthernet || ResponseEvent.IsSignalled();
-    if (overEthernet) ResponseEvent.Close();
-    if (result == 0 || !answered || linkGone()) return reportLinkGone(this, packetCount);
+    // No block waits for an answer: one that gets none costs only the wait
+    // of the network's line receive. A block that could not go out means the
+    // link is gone.
+    if (sendRequest() == 0 || linkGone()) return reportLinkGone(this, packetCount);
 
     barDown->setValue(std::min(packetCount, barDown->maximum()));  // a file may grow meanwhile
     ++packetCount;

@@ -1,8 +1,6 @@
 #include "pages/TestSteps.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -32,10 +30,6 @@ constexpr uint32_t kEthernetReceiveBoundMs = 90000;
 // Set by the link buttons; cleared at the start of each run.
 std::atomic<bool> linkClosedByOperator{false};
 
-void handleNonInputEvents() {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 uint32_t slice(uint32_t left) {
   return std::min<uint32_t>(left, static_cast<uint32_t>(platform::kWaitSliceMs));
 }
@@ -53,7 +47,7 @@ void handleEvents(WaitEvents events) {
   if (events == WaitEvents::All) {
     ProcessMessages();
   } else {
-    handleNonInputEvents();
+    ProcessNonInputEvents();
   }
 }
 
@@ -62,9 +56,10 @@ void handleEvents(WaitEvents events) {
 // reply it handles, failed reads included, so the event only wakes the wait;
 // whether the step was answered is the reply turn's to say. Once signalled
 // the event stays so; the wait then sleeps its slices instead.
-StepResult waitForSerialReply(uint32_t start, uint32_t boundMs, WaitEvents events) {
+StepResult waitForSerialReply(uint32_t command, uint32_t start, uint32_t boundMs,
+                              WaitEvents events) {
   for (;;) {
-    if (ReplyTurnAnswered()) return StepResult::Answered;
+    if (ReplyTurnAnswered(command)) return StepResult::Answered;
     if (linkGone()) return StepResult::LinkLost;
     const uint32_t left = platform::TicksLeft(start, boundMs);
     if (left == 0) return StepResult::NoReply;
@@ -80,13 +75,13 @@ StepResult waitForSerialReply(uint32_t start, uint32_t boundMs, WaitEvents event
 // Over Ethernet SendCommand has read and handled one reply line. When that
 // was an earlier step's late reply naming another track, the step's own comes
 // next: read on, within the link's bound from the send.
-StepResult ethernetResult(int sent, uint32_t start) {
-  for (int strays = 0; sent == 1 && ReplyTurnStrays() > strays;) {
-    strays = ReplyTurnStrays();
+StepResult ethernetResult(uint32_t command, int sent, uint32_t start) {
+  for (int strays = 0; sent == 1 && ReplyTurnStrays(command) > strays;) {
+    strays = ReplyTurnStrays(command);
     if (platform::TicksLeft(start, kEthernetReceiveBoundMs) == 0) break;
     sent = EthernetReceiveReply();
   }
-  if (ReplyTurnAnswered()) return StepResult::Answered;
+  if (ReplyTurnAnswered(command)) return StepResult::Answered;
   if (sent == 1) return StepResult::NoReply;
   if (sent == -1 || (sent == -3 && platform::TicksLeft(start, kEthernetReceiveBoundMs) > 0)) {
     return StepResult::LinkDropped;
@@ -121,23 +116,24 @@ StepResult exchangeTrackCommand(const TrackStep& step) {
   ResponseEvent.Create();
   CommandId = step.commandId;
   const bool trackStep = step.trackChar != 0;
-  OpenReplyTurn(trackStep ? step.trackChar : CommandEcho(step.commandCode, step.data, step.length),
-                trackStep);
+  AwaitNextCommand(
+      trackStep ? step.trackChar : CommandEcho(step.commandCode, step.data, step.length), trackStep);
   const uint32_t start = platform::TickCount();
   const int sent = SendCommand(step.commandCode, step.data, step.length);
+  const uint32_t command = AwaitedCommand();
   StepResult result;
-  if (sent == 0 || linkClosedByOperator) {
+  if (sent == 0 || command == 0 || linkClosedByOperator) {
     result = StepResult::LinkLost;  // nothing went out, or the operator closed the link
   } else if (LinkMode == LINK_ETHERNET) {
-    result = ethernetResult(sent, start);
+    result = ethernetResult(command, sent, start);
   } else {
-    result = waitForSerialReply(start, step.boundMs, step.events);
+    result = waitForSerialReply(command, start, step.boundMs, step.events);
   }
   const bool linkWent = result == StepResult::LinkLost || result == StepResult::LinkDropped;
-  EndReplyTurn(!linkWent);
-  // Read after the turn has ended: a reply handled at the bound is counted once.
-  if (result == StepResult::NoReply && ReplyTurnAnswered()) result = StepResult::Answered;
-  if (result == StepResult::NoReply && ReplyTurnSawUnnamed()) result = StepResult::NoTrackNamed;
+  // Read once the turn has ended: a reply handled at the bound is counted once.
+  const TurnOutcome outcome = EndReplyTurn(command, !linkWent);
+  if (result == StepResult::NoReply && outcome.answered) result = StepResult::Answered;
+  if (result == StepResult::NoReply && outcome.unnamedSeen) result = StepResult::NoTrackNamed;
   ResponseEvent.Close();
   return result;
 }
@@ -149,7 +145,7 @@ uint32_t trackReplyBound(bool insertCard, bool timeLox) {
 
 void endRunsOnLinkClose() {
   linkClosedByOperator = true;
-  ForgetLateReply();
+  ForgetOwedReplies();
 }
 
 void watchLinkButtons() { linkClosedByOperator = false; }
@@ -162,7 +158,7 @@ void pauseTest(uint32_t ms) {
   const uint32_t start = platform::TickCount();
   for (uint32_t left = ms; left > 0; left = platform::TicksLeft(start, ms)) {
     platform::SleepMs(slice(left));
-    handleNonInputEvents();
+    ProcessNonInputEvents();
   }
 }
 

@@ -18,10 +18,11 @@
 
 namespace {
 
-// True on the thread handling a reply that may count as a test error in
-// ShowStatus: one taken as the reply of the command sent last. Texts of other
+// The command whose reply this thread is handling: ShowStatus counts a test
+// error for it only when the reply was taken as its own. Texts of other
 // handlers (a link closed during a test) and replies that name no track count
 // for no track.
+thread_local const AnsweredCommand* handledCommand = nullptr;
 thread_local bool replyMayCount = false;
 
 bool isReadTestId(int id) { return id >= 18 && id <= 28 && id % 2 == 0; }
@@ -183,33 +184,43 @@ void handleMissingReply(TForm1* form, int result) {
 
 int ReceiveCallback(int, int) {
   TForm1* form = Form1;
-  ProcessMessages();
-  // Read apart first: a reply that is dropped must not touch what a waiting
-  // handler reads from ReplyBuffer and ReplyStatus.
+  // Read apart first, before pending clicks are handled: over the network a
+  // click may send a command whose line lands in the link's buffer, and a
+  // reply that is dropped must not touch what a waiting handler reads from
+  // ReplyBuffer and ReplyStatus.
   thread_local char reply[kLinkBufferSize + 1];
   std::memset(reply, 0, sizeof reply);
   int status = 0;
+  const bool binaryFrame = LinkMode == LINK_SERIAL && FramingMode == 1;
   const int result = ReceiveResponse(reply, &status);
   if (result != 1) {
     handleMissingReply(form, result);
     // Over serial the waiting handler learns only from the event that the
     // read has ended. Over the network it called SendCommand itself and has
-    // its result; an event left unsignalled there tells a frame's sender that
-    // no answer came.
-    if (LinkMode != LINK_ETHERNET) ResponseEvent.Signal();
+    // its result.
+    if (LinkMode != LINK_ETHERNET) {
+      ResponseEvent.Signal();
+    } else if (result == -3) {
+      EndNetworkLineWait();
+    }
+    ProcessMessages();
     return 1;
   }
-  const ReplyHandling handling(ReplyStamp(), reply[2]);
-  if (handling.fit() == ReplyFit::Dropped) return 1;  // late, extra or stale: unseen
+  const ReplyHandling handling(ReplyStamp(), binaryFrame ? '\0' : reply[2]);
+  if (handling.fit() == ReplyFit::Dropped) return 1;  // late, extra or owed to nobody: unseen
+  ProcessMessages();
   std::memset(ReplyBuffer, 0, sizeof ReplyBuffer);
   std::memcpy(ReplyBuffer, reply, sizeof reply);
   ReplyStatus = status;
+  const AnsweredCommand& command = handling.command();
+  const AnsweredCommand* const outerCommand = handledCommand;
+  const bool outerMayCount = replyMayCount;
+  handledCommand = &command;
   replyMayCount = handling.fit() == ReplyFit::Taken;
-  const int id = CommandId;
+  const int id = command.commandId;
 
-  if (HexDumpFlag) {
+  if (command.hexDump) {
     form->setMemoText(form->Memo10, hexDumpText(ReplyBuffer));
-    HexDumpFlag = 0;
     form->setMemoText(form->Memo9, ReplyBuffer + 3);
     ProcessMessages();
   }
@@ -220,13 +231,14 @@ int ReceiveCallback(int, int) {
     handlePositiveReply(form, id);
   }
   ProcessMessages();
-  replyMayCount = false;
+  handledCommand = outerCommand;
+  replyMayCount = outerMayCount;
   ResponseEvent.Signal();
   return 1;
 }
 
 void TForm1::ShowStatus(const std::string& message) {
-  const int id = CommandId;
+  const int id = handledCommand ? handledCommand->commandId : CommandId.load();
   if (id >= 18 && id <= 28 && replyMayCount) {
     if (id % 2 == 0) {
       const char track = ReplyBuffer[2];
@@ -236,7 +248,7 @@ void TForm1::ShowStatus(const std::string& message) {
         ProcessMessages();
       }
     } else {
-      if (std::atomic<int32_t>* count = trackErrorCount(TxBuffer[0])) {
+      if (std::atomic<int32_t>* count = trackErrorCount(handledCommand->txTrack)) {
         WriteErrorFlag = 1;
         WriteErrorText.Set(message);
         ++*count;

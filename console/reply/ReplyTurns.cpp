@@ -1,30 +1,49 @@
 #include "reply/ReplyTurns.h"
 
+#include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
+#include "gui/GuiThread.h"
 #include "link/link.h"
 #include "platform/tick.h"
+#include "reply/MainState.h"
 
 namespace {
+
+constexpr uint8_t kFrameStart = 0x60;
+
+// A command that went out and is owed one reply.
+struct OwedCommand {
+  uint32_t command = 0;  // its CommandsSent() count
+  uint32_t sentAt = 0;
+  AnsweredCommand answers;
+  char echo = 0;  // 0: a binary frame, whose answer carries no echo
+  bool awaited = false;
+  bool echoNamesTrack = false;
+  bool inGrace = false;  // its handler stopped waiting; a late reply is dropped
+  uint32_t graceFrom = 0;
+};
+
+// The state of an awaited command's turn, until its handler ends the wait.
+struct Turn {
+  uint32_t command = 0;
+  TurnOutcome outcome;
+  int strays = 0;
+};
 
 struct Turns {
   std::mutex lock;
   std::condition_variable idle;  // a reply's handling has ended
-  // Commands are named by CommandsSent() once they went out; 0 is "none yet",
-  // so that input before the first command answers nothing.
-  uint32_t answered = 0;  // the last command a reply was taken for
-  uint32_t closed = 0;    // the last command whose wait has ended
-  bool stepOpen = false;
-  uint32_t stepCommand = 0;
-  char stepEcho = 0;
-  bool echoNamesTrack = false;
-  bool handled = false;
-  bool unnamedSeen = false;
-  int strays = 0;
-  bool graceOwed = false;
-  uint32_t graceFrom = 0;
+  std::deque<OwedCommand> owed;  // oldest first
+  std::vector<Turn> turns;
+  bool awaitNext = false;
+  char nextEcho = 0;
+  bool nextNamesTrack = false;
+  uint32_t awaitedCommand = 0;
   int holds = 0;  // replies being handled, all on `holder`
   std::thread::id holder;
 };
@@ -36,6 +55,13 @@ Turns& turns() {
 
 bool namesTrack(char echo) { return echo >= '1' && echo <= '4'; }
 
+Turn* findTurn(Turns& t, uint32_t command) {
+  for (Turn& turn : t.turns) {
+    if (turn.command == command) return &turn;
+  }
+  return nullptr;
+}
+
 // Waits until no other thread handles a reply. The handler never waits for
 // the thread that waits here, so this ends as soon as that reply is handled.
 void waitForOtherHandlers(Turns& t, std::unique_lock<std::mutex>& held) {
@@ -43,89 +69,192 @@ void waitForOtherHandlers(Turns& t, std::unique_lock<std::mutex>& held) {
   t.idle.wait(held, [&] { return t.holds == 0 || t.holder == self; });
 }
 
-ReplyFit sort(Turns& t, uint32_t stamp, char echo) {
-  if (stamp != CommandsSent() || stamp == t.answered || stamp == t.closed) return ReplyFit::Dropped;
-  if (t.stepOpen && stamp == t.stepCommand) {
-    if (t.echoNamesTrack && !namesTrack(echo)) {
-      t.unnamedSeen = true;
-      return ReplyFit::Unnamed;
-    }
-    if (echo != t.stepEcho) {
-      ++t.strays;
-      return ReplyFit::Dropped;
-    }
+// Drops the commands that are no longer owed a reply (see the header).
+void expire(Turns& t) {
+  const uint32_t now = platform::TickCount();
+  const uint32_t last = CommandsSent();
+  t.owed.erase(std::remove_if(t.owed.begin(), t.owed.end(),
+                              [&](const OwedCommand& c) {
+                                if (c.inGrace) return now - c.graceFrom >= kLateReplyGraceMs;
+                                return !c.awaited && c.command != last &&
+                                       now - c.sentAt >= kUnawaitedReplyMs;
+                              }),
+               t.owed.end());
+}
+
+bool counted(uint32_t command, const uint8_t* bytes, int length) {
+  Turns& t = turns();
+  std::lock_guard<std::mutex> hold(t.lock);
+  expire(t);
+  // The network link drops what waits in the connection before it sends: no
+  // earlier command can be answered any more.
+  if (LinkMode.load() == LINK_ETHERNET) t.owed.clear();
+  const bool earlierOwed = !t.owed.empty();
+
+  OwedCommand c;
+  c.command = command;
+  c.sentAt = platform::TickCount();
+  c.answers.commandId = CommandId;
+  c.answers.hexDump = HexDumpFlag.exchange(0) != 0;  // asks for this command's reply only
+  c.answers.txTrack = TxBuffer[0];
+  const bool frame = length > 0 && bytes[0] == kFrameStart;
+  c.echo = frame ? 0 : (length >= 3 ? static_cast<char>(bytes[2]) : '0');
+  if (t.awaitNext) {
+    t.awaitNext = false;
+    t.awaitedCommand = command;
+    c.awaited = true;
+    c.echo = t.nextEcho;
+    c.echoNamesTrack = t.nextNamesTrack;
+    t.turns.push_back({command, {}, 0});
   }
-  t.answered = stamp;
-  return ReplyFit::Taken;
+  t.owed.push_back(c);
+  return earlierOwed;
+}
+
+// Waits out the grace of a command whose wait ended without its reply,
+// keeping the window painted; ends early when the link has closed.
+void holdForLateReply() {
+  for (uint32_t left = LateReplyGraceLeftMs(); left > 0; left = LateReplyGraceLeftMs()) {
+    if (LinkMode.load() == LINK_CLOSED) return;
+    platform::SleepMs(std::min<uint32_t>(left, platform::kWaitSliceMs));
+    ProcessNonInputEvents();
+  }
+}
+
+enum class Match { Answers, Unnamed, Stray, Nobody };
+
+// The owed command a reply (stamped `stamp`, echoing `echo`) answers, at `at`.
+Match match(Turns& t, uint32_t stamp, char echo, size_t& at) {
+  // Only commands that went out before the reply began can be answered by it.
+  size_t candidates = 0;
+  while (candidates < t.owed.size() && stamp - t.owed[candidates].command < 0x80000000u) {
+    ++candidates;
+  }
+  if (candidates == 0) return Match::Nobody;
+  for (at = 0; at < candidates; ++at) {
+    const char wanted = t.owed[at].echo;
+    if (echo == 0 || wanted == 0 || wanted == echo) return Match::Answers;
+  }
+  at = 0;
+  const OwedCommand& oldest = t.owed.front();
+  if (!oldest.awaited || oldest.inGrace) return oldest.inGrace ? Match::Stray : Match::Answers;
+  return oldest.echoNamesTrack && !namesTrack(echo) ? Match::Unnamed : Match::Stray;
 }
 
 }  // namespace
 
-void OpenReplyTurn(char echo, bool echoNamesTrack) {
+void AwaitNextCommand(char echo, bool echoNamesTrack) {
   Turns& t = turns();
   std::lock_guard<std::mutex> hold(t.lock);
-  t.stepOpen = true;
-  t.stepCommand = CommandsSent() + 1;  // the send that follows
-  t.stepEcho = echo;
-  t.echoNamesTrack = echoNamesTrack;
-  t.handled = false;
-  t.unnamedSeen = false;
-  t.strays = 0;
-  t.graceOwed = false;
+  t.awaitNext = true;
+  t.nextEcho = echo;
+  t.nextNamesTrack = echoNamesTrack;
+  t.awaitedCommand = 0;
 }
 
-void EndReplyTurn(bool replyMayStillCome) {
+uint32_t AwaitedCommand() {
+  Turns& t = turns();
+  std::lock_guard<std::mutex> hold(t.lock);
+  t.awaitNext = false;  // nothing went out to take it
+  return t.awaitedCommand;
+}
+
+TurnOutcome EndReplyTurn(uint32_t command, bool replyMayStillCome) {
   Turns& t = turns();
   std::unique_lock<std::mutex> held(t.lock);
   waitForOtherHandlers(t, held);
-  if (!t.stepOpen) return;
-  t.stepOpen = false;
-  t.closed = t.stepCommand;
-  if (t.answered != t.stepCommand && replyMayStillCome) {
-    t.graceOwed = true;
-    t.graceFrom = platform::TickCount();
+  TurnOutcome outcome;
+  if (Turn* turn = findTurn(t, command)) {
+    outcome = turn->outcome;
+    t.turns.erase(t.turns.begin() + (turn - t.turns.data()));
   }
+  for (auto it = t.owed.begin(); it != t.owed.end(); ++it) {
+    if (it->command != command) continue;
+    if (replyMayStillCome) {
+      it->inGrace = true;
+      it->graceFrom = platform::TickCount();
+    } else {
+      t.owed.erase(it);
+    }
+    break;
+  }
+  return outcome;
+}
+
+void EndNetworkLineWait() {
+  Turns& t = turns();
+  std::lock_guard<std::mutex> hold(t.lock);
+  if (t.owed.empty() || t.owed.back().awaited) return;
+  t.owed.back().inGrace = true;
+  t.owed.back().graceFrom = platform::TickCount();
+}
+
+bool ReplyTurnAnswered(uint32_t command) {
+  Turns& t = turns();
+  std::lock_guard<std::mutex> hold(t.lock);
+  const Turn* turn = findTurn(t, command);
+  return turn && turn->outcome.answered;
+}
+
+int ReplyTurnStrays(uint32_t command) {
+  Turns& t = turns();
+  std::lock_guard<std::mutex> hold(t.lock);
+  const Turn* turn = findTurn(t, command);
+  return turn ? turn->strays : 0;
 }
 
 uint32_t LateReplyGraceLeftMs() {
   Turns& t = turns();
   std::lock_guard<std::mutex> hold(t.lock);
-  if (!t.graceOwed) return 0;
-  const uint32_t left = platform::TicksLeft(t.graceFrom, kLateReplyGraceMs);
-  if (left == 0) t.graceOwed = false;
+  expire(t);
+  uint32_t left = 0;
+  for (const OwedCommand& c : t.owed) {
+    if (c.inGrace) left = std::max(left, platform::TicksLeft(c.graceFrom, kLateReplyGraceMs));
+  }
   return left;
 }
 
-void ForgetLateReply() {
+void ForgetOwedReplies() {
   Turns& t = turns();
   std::lock_guard<std::mutex> hold(t.lock);
-  t.graceOwed = false;
+  t.owed.clear();
 }
 
-bool ReplyTurnAnswered() {
-  Turns& t = turns();
-  std::lock_guard<std::mutex> hold(t.lock);
-  return t.handled;
+void InstallReplyTurns() {
+  SendObserver observer;
+  observer.beforeSend = holdForLateReply;
+  observer.counted = counted;
+  SetSendObserver(observer);
 }
 
-bool ReplyTurnSawUnnamed() {
-  Turns& t = turns();
-  std::lock_guard<std::mutex> hold(t.lock);
-  return t.unnamedSeen;
-}
-
-int ReplyTurnStrays() {
-  Turns& t = turns();
-  std::lock_guard<std::mutex> hold(t.lock);
-  return t.strays;
-}
-
-ReplyHandling::ReplyHandling(uint32_t stamp, char echo) : stamp_(stamp) {
+ReplyHandling::ReplyHandling(uint32_t stamp, char echo) : fit_(ReplyFit::Dropped) {
   Turns& t = turns();
   std::unique_lock<std::mutex> held(t.lock);
   waitForOtherHandlers(t, held);
-  fit_ = sort(t, stamp, echo);
-  if (fit_ == ReplyFit::Dropped) return;
+  expire(t);
+  size_t at = 0;
+  switch (match(t, stamp, echo, at)) {
+    case Match::Nobody:
+      return;
+    case Match::Stray:
+      if (Turn* turn = findTurn(t, t.owed.front().command)) ++turn->strays;
+      return;
+    case Match::Unnamed:
+      if (Turn* turn = findTurn(t, t.owed.front().command)) turn->outcome.unnamedSeen = true;
+      fit_ = ReplyFit::Unnamed;
+      command_ = t.owed.front().answers;
+      break;
+    case Match::Answers: {
+      // The commands before it have lost their replies: the reader answers in order.
+      const OwedCommand answered = t.owed[at];
+      t.owed.erase(t.owed.begin(), t.owed.begin() + static_cast<long>(at) + 1);
+      if (answered.inGrace) return;  // its handler stopped waiting: unseen
+      fit_ = ReplyFit::Taken;
+      seq_ = answered.command;
+      command_ = answered.answers;
+      break;
+    }
+  }
   ++t.holds;
   t.holder = std::this_thread::get_id();
 }
@@ -135,7 +264,9 @@ ReplyHandling::~ReplyHandling() {
   Turns& t = turns();
   {
     std::lock_guard<std::mutex> hold(t.lock);
-    if (fit_ == ReplyFit::Taken && t.stepOpen && stamp_ == t.stepCommand) t.handled = true;
+    if (fit_ == ReplyFit::Taken) {
+      if (Turn* turn = findTurn(t, seq_)) turn->outcome.answered = true;
+    }
     --t.holds;
   }
   t.idle.notify_all();

@@ -1,66 +1,95 @@
 // Which command a reply answers, on every page and both links.
 //
 // The reader answers each command with one reply, in the order the commands
-// came. So a reply is taken only for the command sent last, and only once:
-//  - a reply that began to arrive before the last command went out answers
-//    an earlier command: it is dropped unseen (when a command goes out the
-//    link also drops whatever is already waiting in it);
-//  - a command takes one reply; a further line is dropped unseen;
-//  - once a handler has stopped waiting for the reply (its bound ran out),
-//    that reply is dropped unseen should it still come;
-//  - an awaited command takes no reply echoing another character than its
-//    own (a late reply of an earlier command); where the echo names a track,
-//    a reply naming no track is shown but answers nothing.
-// A late reply whose bytes cannot be told from the next command's reply (the
-// same echo, or none) is told apart by time: after a wait that ended without
-// its reply, the next awaited command goes out only kLateReplyGraceMs after
-// that wait ended, and what arrives meanwhile is dropped as above. A reply
-// later than that is taken by the next awaited command; it then costs that
-// one step, and the next step's own reply, coming after, is dropped as a
-// further line.
+// went out. Every command is noted as owed a reply at the moment it counts as
+// sent, with what its reply needs (CommandId, HexDumpFlag, TxBuffer[0]) taken
+// from the handler that sent it. A reply answers the oldest command still
+// owed one that went out before the reply began, and is handled as that
+// command's reply, whether a handler waits for it or not:
+//  - the echo (the reply's third character repeats the command's) tells owed
+//    commands apart where it differs: the reply answers the oldest owed
+//    command with its echo, and the commands before that one have lost
+//    theirs; where the echoes are the same, order decides;
+//  - a reply whose echo no owed command has goes to the oldest owed command
+//    when nobody waits for that one; a waited-for command does not take it
+//    (where it waits for a track, a reply naming no track is shown but
+//    answers nothing);
+//  - a command stops being owed once its handler stopped waiting and
+//    kLateReplyGraceMs passed; its reply coming meanwhile is dropped unseen.
+//    A command nobody waits for stops being owed kUnawaitedReplyMs after it
+//    went out once a later command went out too, and over the network once
+//    its line did not come (after the grace) or a later command went out:
+//    the link drops what waits before it sends;
+//  - a reply when no command is owed it is dropped unseen.
+// After a wait that ended without its reply, every next command goes out only
+// once the grace has passed, so that a reply that is merely late comes while
+// its command is still owed.
 //
 // While the reply handler handles a reply it took, it holds the turn; ending a
 // wait waits for that, so the handler's writes (ReplyBuffer, ReplyStatus, the
-// counts) are whole before the waiting handler reads them, and no reply is
-// written after the wait ended. Any thread may call these.
+// counts) are whole before the waiting handler reads them. Any thread may call
+// these unless said otherwise.
 #pragma once
 #include <cstdint>
 
 constexpr uint32_t kLateReplyGraceMs = 1000;
+constexpr uint32_t kUnawaitedReplyMs = 5000;
 
-// The handler is about to send a command and wait for its reply, which must
-// echo `echo` (CommandEcho); `echoNamesTrack`: the echo is a track character
-// ('1'-'4'). GUI thread, right before the send.
-void OpenReplyTurn(char echo, bool echoNamesTrack);
+// The next command that goes out is awaited: its reply must echo `echo`;
+// `echoNamesTrack`: the echo is a track character ('1'-'4'). GUI thread,
+// right before the send.
+void AwaitNextCommand(char echo, bool echoNamesTrack);
+// The awaited command of the last AwaitNextCommand, 0 when none went out.
+uint32_t AwaitedCommand();
 
-// The handler has stopped waiting for the reply of the command of the last
-// OpenReplyTurn. `replyMayStillCome` false: the link went, so no late reply is
-// to be waited out.
-void EndReplyTurn(bool replyMayStillCome);
+// What an awaited command's turn came to.
+struct TurnOutcome {
+  bool answered = false;     // its reply was taken and handled
+  bool unnamedSeen = false;  // a reply naming no track came meanwhile
+};
 
-// How long the next awaited command must still hold back for a late reply
-// (0: it may go out).
+// The handler has stopped waiting for `command`'s reply. `replyMayStillCome`
+// false: the link went, so no late reply is to be waited out.
+TurnOutcome EndReplyTurn(uint32_t command, bool replyMayStillCome);
+// True once `command`'s reply has been handled.
+bool ReplyTurnAnswered(uint32_t command);
+// How many replies echoing another character were dropped while `command`
+// was the oldest owed.
+int ReplyTurnStrays(uint32_t command);
+
+// Over the network, the line of the command just sent did not come within
+// the link's bound: unless a handler waits for it (and ends that wait
+// itself), its late reply is waited out like that of an ended wait.
+void EndNetworkLineWait();
+
+// How long the next command must still hold back for a late reply (0: it may
+// go out).
 uint32_t LateReplyGraceLeftMs();
 
-// The link was closed: no late reply can come any more.
-void ForgetLateReply();
+// The link was closed: no reply can come any more.
+void ForgetOwedReplies();
 
-// True once the reply taken for the open turn has been handled.
-bool ReplyTurnAnswered();
-// True when a reply naming no track came during the open turn.
-bool ReplyTurnSawUnnamed();
-// How many replies echoing another character were dropped during the open turn.
-int ReplyTurnStrays();
+// Installs the bookkeeping in the link layer: commands are noted as they
+// count as sent, and every send first waits out the grace. Once, at start.
+void InstallReplyTurns();
+
+// What a reply needs of the command it answers.
+struct AnsweredCommand {
+  int commandId = 0;
+  bool hexDump = false;
+  char txTrack = 0;  // TxBuffer[0] when it went out
+};
 
 enum class ReplyFit {
-  Taken,    // the reply of the command sent last: handled
-  Unnamed,  // it names no track while the turn wants one: handled, answers nothing
-  Dropped,  // late, extra, or for an earlier command: dropped unseen
+  Taken,    // the reply of an owed command: handled as that command's
+  Unnamed,  // names no track while the awaited command wants one: handled,
+            // answers nothing
+  Dropped,  // late, extra, or owed to nobody: dropped unseen
 };
 
 // The reply handler's hold on one reply: sorts it on construction (`stamp`:
-// ReplyStamp(); `echo`: its third character) and, unless it is dropped,
-// holds the turn until destroyed.
+// ReplyStamp(); `echo`: its third character, 0 for a binary reply frame) and,
+// unless it is dropped, holds the turn until destroyed.
 class ReplyHandling {
  public:
   ReplyHandling(uint32_t stamp, char echo);
@@ -69,8 +98,10 @@ class ReplyHandling {
   ReplyHandling& operator=(const ReplyHandling&) = delete;
 
   ReplyFit fit() const { return fit_; }
+  const AnsweredCommand& command() const { return command_; }
 
  private:
   ReplyFit fit_;
-  uint32_t stamp_;
+  uint32_t seq_ = 0;
+  AnsweredCommand command_;
 };

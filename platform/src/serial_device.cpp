@@ -91,6 +91,10 @@ void SerialDevice::Purge() {
   if (fd_ >= 0) tcflush(fd_, TCIOFLUSH);
 }
 
+void SerialDevice::PurgeInput() {
+  if (fd_ >= 0) tcflush(fd_, TCIFLUSH);
+}
+
 int SerialDevice::InputQueued() const {
   int n = 0;
   if (fd_ < 0 || ioctl(fd_, FIONREAD, &n) != 0) return -1;

@@ -43,6 +43,8 @@ class SerialDevice {
 
   // Discards unread input and unsent output.
   void Purge();
+  // Discards unread input only.
+  void PurgeInput();
   // Bytes waiting in the input / output queue; -1 when the device is gone.
   int InputQueued() const;
   int OutputQueued() const;

@@ -113,7 +113,7 @@ TEST_P(FirmwareDownload, SendsEveryBlockThenStartsTheApplication) {
   };
   Form1->barDown->setValue(Form1->barDown->maximum());  // as an earlier download left it
   download(size);
-  EXPECT_TRUE(sim.WaitForRequests(blocks + 2, 3000));  // the pseudo-terminal may still hold 'X'
+  EXPECT_TRUE(sim.WaitForRequests(blocks + 2, 30000));  // the pseudo-terminal may still hold 'X'
   EXPECT_EQ(sim.Requests().front().line, "020");
   const std::vector<std::string> sent = payloads();
   ASSERT_EQ(sent.size(), static_cast<size_t>(blocks) + 1);
@@ -223,8 +223,8 @@ TEST_P(FirmwarePage, EmergencyEndsTheLoopButTheApplicationStillStarts) {
 }
 
 // The link goes after the first block: closed by its button, lost (TCP), or
-// the program ends.
-enum class LinkEnd { Closed, Lost, Exit };
+// the program ends. A block that gets no answer is no end of the link.
+enum class LinkEnd { Closed, Lost, Exit, BlockUnanswered };
 class FirmwareLinkEnd : public FirmwareFixture,
                         public testing::WithParamInterface<std::tuple<Link, LinkEnd>> {};
 
@@ -237,9 +237,8 @@ TEST_P(FirmwareLinkEnd, EndsTheDownloadAtOnce) {
     if (end == LinkEnd::Exit) return Form1->BitBtn3->click();
     if (end == LinkEnd::Closed)
       return (link == Link::Serial ? Form1->BitBtn2 : Form1->BitBtn8)->click();
-    readersim::Faults faults;
-    faults.dropConnection = true;  // the second block goes unanswered
-    sim.SetFaults(faults);
+    if (end == LinkEnd::BlockUnanswered) return (void)sim.AddReplyFault(readersim::DropReply("", 1));
+    sim.Stop();
   };
   if (end == LinkEnd::Exit) {
     QTimer::singleShot(0, [this] { download(40 * 2048); });
@@ -250,11 +249,18 @@ TEST_P(FirmwareLinkEnd, EndsTheDownloadAtOnce) {
   } else {
     download(40 * 2048);
   }
-  const size_t blocks = end == LinkEnd::Lost ? 2 : 1;
-  EXPECT_EQ(payloads().size(), blocks) << "nothing more after the link went, no 'X'";
-  EXPECT_EQ(pauses.size(), blocks + 5 - (end == LinkEnd::Lost ? 1 : 0));
-  if (end != LinkEnd::Exit) {
-    EXPECT_EQ(panelText(), "Application download stopped: the link is closed [ packet count : 1 ]");
+  if (end == LinkEnd::BlockUnanswered) {
+    EXPECT_EQ(payloads().size(), 42u) << "41 blocks and 'X'";
+    EXPECT_EQ(panelText(), "Applicaton mode");
+  } else {
+    EXPECT_EQ(payloads().size(), 1u) << "nothing more after the link went, no 'X'";
+    EXPECT_EQ(pauses.size(), 6u);
+  }
+  if (end == LinkEnd::Closed || end == LinkEnd::Lost) {
+    EXPECT_EQ(panelText().toStdString(),
+              std::string("Application download stopped: the link ") +
+                  (end == LinkEnd::Closed ? "is closed" : "to the reader is lost") +
+                  " [ packet count : 1 ]");
   }
   EXPECT_TRUE(Form1->btnFile->isEnabled()) << "unlocked again";
 }
@@ -263,6 +269,8 @@ INSTANTIATE_TEST_SUITE_P(Ends, FirmwareLinkEnd,
                          testing::Values(std::tuple{Link::Serial, LinkEnd::Closed},
                                          std::tuple{Link::Ethernet, LinkEnd::Closed},
                                          std::tuple{Link::Ethernet, LinkEnd::Lost},
+                                         std::tuple{Link::Serial, LinkEnd::Lost},
+                                         std::tuple{Link::Ethernet, LinkEnd::BlockUnanswered},
                                          std::tuple{Link::Serial, LinkEnd::Exit},
                                          std::tuple{Link::Ethernet, LinkEnd::Exit}));
 
