@@ -32,6 +32,7 @@ bool dropWaitingInput() {
   for (;;) {
     const ssize_t got = ::recv(LinkSocket, Pending.bytes, PendingInput::kCapacity, MSG_DONTWAIT);
     if (got > 0) {
+      acknowledgeAtOnce();
       dropped += static_cast<size_t>(got);
       if (dropped > static_cast<size_t>(held)) return true;
       continue;

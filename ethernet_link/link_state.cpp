@@ -1,5 +1,8 @@
 #include "link_state.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace ethernetlink {
@@ -8,6 +11,11 @@ int LinkSocket = kNoSocket;
 std::string LinkHost;
 int32_t LinkPort = 3001;
 PendingInput Pending;
+
+void acknowledgeAtOnce() {
+  const int on = 1;
+  ::setsockopt(LinkSocket, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+}
 
 int closeLinkSocket() {
   Pending.count = 0;

@@ -36,6 +36,13 @@ struct PendingInput {
 };
 extern PendingInput Pending;
 
+// Has the bytes read so far acknowledged at once instead of with the next
+// send. A reader's stack holds a small segment back until the one before it
+// is acknowledged: a line it sends unasked after a reply would otherwise
+// come only with the next command, and push every later reply one command
+// behind. The system turns this off again by itself, so it follows every read.
+void acknowledgeAtOnce();
+
 // Closes LinkSocket if there is one: 0 closed, -1 there was none or the close
 // failed. LinkSocket is kNoSocket and Pending empty afterwards either way.
 int closeLinkSocket();

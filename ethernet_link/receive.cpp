@@ -66,6 +66,7 @@ int32_t EthernetReceive(uint8_t* destination, int32_t* length) {
     const ssize_t received =
         ::recv(LinkSocket, Pending.bytes + Pending.count, PendingInput::kCapacity - Pending.count, 0);
     if (received > 0) {
+      acknowledgeAtOnce();
       Pending.count += static_cast<size_t>(received);
       continue;
     }

@@ -48,7 +48,6 @@ bool runStep(const IcLoopStep& step) {
   const StepResult result =
       exchangeTrackCommand({step.commandId, step.commandCode, 0,
                             reinterpret_cast<const uint8_t*>(TxBuffer), length, kIcReplyMs});
-  if (result != StepResult::Answered) HexDumpFlag = 0;  // no reply is coming to take it
   if (result == StepResult::NoReply) Form1->setPanelText(kNoReplyText);
   ProcessMessages();
   // A network connection that broke ends the loop too, as no reply line could be read.

@@ -1,8 +1,8 @@
 // State of the main window's unit shared between the page handlers (GUI
 // thread) and the reply handler (receive thread over serial, GUI thread over
-// Ethernet). The handlers write TxBuffer and HexDumpFlag before they store
-// CommandId, and store CommandId before they send; the reply handler reads
-// CommandId first, so what was written before it is visible to the reply.
+// Ethernet). The handlers write TxBuffer, HexDumpFlag and CommandId before
+// they send; the send notes them with the command (reply/ReplyTurns.h), and
+// the reply handler handles each reply with what was noted for its command.
 // The reply handler writes ReplyBuffer, ReplyStatus, the counters and the
 // write error before it raises ResponseFlag and signals ResponseEvent; the
 // handlers read them after the flag or the event.

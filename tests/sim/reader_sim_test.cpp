@@ -260,6 +260,8 @@ INSTANTIATE_TEST_SUITE_P(
         {"LateTcp", false, {readersim::LateReply("", 3, 150)}, "001\n001\n000\n", 150},
         {"ReplyTwicePty", true, {readersim::ExtraReply("51", 2)}, "001\n001\n001\n000\n", 0},
         {"ExtraLineTcp", false, {readersim::ExtraReply("51", 1, "00x")}, "001\n00x\n001\n000\n", 0},
+        {"ExtraLineAfterAGapTcp", false, {readersim::ExtraReply("51", 1, "00x", 150)},
+         "001\n00x\n001\n000\n", 150},
         {"SeveralTcp", false, {readersim::DropReply("51", 1), readersim::LateReply("00", 1, 150)},
          "001\n000\n", 150}}),
     [](const ::testing::TestParamInfo<ReplyFaultRow>& info) { return info.param.name; });

@@ -8,6 +8,7 @@
 // --late and --extra arm the simulator's reply faults (usage() tells how), for
 // seeing how the console copes with a reader that misses or repeats replies.
 // Runs until SIGINT or SIGTERM.
+#include <algorithm>
 #include <pthread.h>
 
 #include <climits>
@@ -35,9 +36,11 @@ void usage() {
       stderr,
       "usage: reader_sim [--tcp PORT] [--pty] [--link-com N] [--driver]\n"
       "                  [--drop PREFIX:N] [--late PREFIX:N:MS] [--extra PREFIX:N[:LINE]]\n"
+      "                  [--extra-after PREFIX:N:MS[:LINE]]\n"
       "  --drop PREFIX:N          leave the Nth line starting with PREFIX unanswered\n"
       "  --late PREFIX:N:MS       answer it MS ms late (the lines after it wait)\n"
       "  --extra PREFIX:N[:LINE]  send LINE after its reply (no LINE: the reply twice)\n"
+      "  --extra-after PREFIX:N:MS[:LINE]  the same, as a write of its own MS ms later\n"
       "  N counts from 1; an empty PREFIX counts every request, binary frames too.\n"
       "  Each may be given several times; each fires once.\n");
 }
@@ -51,11 +54,13 @@ bool parseNumber(const char* text, long low, long high, long& value) {
 const char* replyFaultForm(const std::string& option) {
   if (option == "--drop") return "PREFIX:N, N from 1";
   if (option == "--late") return "PREFIX:N:MS, N from 1, MS from 0 to 3600000";
+  if (option == "--extra-after") return "PREFIX:N:MS or PREFIX:N:MS:LINE, N and MS from 1";
   return "PREFIX:N or PREFIX:N:LINE, N from 1";
 }
 
-// The value of --drop, --late or --extra: PREFIX:N and, after one more ':',
-// the delay or the line (the rest of the value, ':' included).
+// The value of --drop, --late, --extra or --extra-after: PREFIX:N and, after
+// one more ':', the delay or the line (the rest of the value, ':' included);
+// for --extra-after the delay and, after one more ':', the line.
 bool parseReplyFault(const std::string& option, const std::string& value,
                      readersim::ReplyFault& fault) {
   size_t colon = value.find(':');
@@ -82,6 +87,15 @@ bool parseReplyFault(const std::string& option, const std::string& value,
     return true;
   }
   long ms = 0;
+  if (option == "--extra-after") {
+    const size_t third = more.find(':');
+    fault.kind = readersim::ReplyFault::Extra;
+    fault.extraLine = third == std::string::npos ? "" : more.substr(third + 1);
+    more.resize(std::min(third, more.size()));
+    if (!hasMore || !parseNumber(more.c_str(), 1, kMaxLateMs, ms)) return false;
+    fault.extraGapMs = static_cast<int>(ms);
+    return true;
+  }
   fault.kind = readersim::ReplyFault::Delay;
   if (!hasMore || !parseNumber(more.c_str(), 0, kMaxLateMs, ms)) return false;
   fault.delayMs = static_cast<int>(ms);
@@ -112,7 +126,9 @@ int main(int argc, char** argv) {
     } else if (option == "--link-com" && hasValue && parseNumber(argv[i + 1], 1, 255, comNumber)) {
       pty = true;
       ++i;
-    } else if ((option == "--drop" || option == "--late" || option == "--extra") && hasValue) {
+    } else if ((option == "--drop" || option == "--late" || option == "--extra" ||
+                option == "--extra-after") &&
+               hasValue) {
       readersim::ReplyFault fault;
       if (!parseReplyFault(option, argv[++i], fault)) {
         std::fprintf(stderr, "reader_sim: %s wants %s, not '%s'\n", option.c_str(),

@@ -91,7 +91,7 @@ bool ReaderSim::Impl::fireReplyFaults(const Request& request, Answer& answer) {
     }
     if (fault.kind == ReplyFault::Drop) dropReply = true;
     if (fault.kind == ReplyFault::Delay) answer.lateMs = std::max(answer.lateMs, fault.delayMs);
-    if (fault.kind == ReplyFault::Extra) answer.extraLines.push_back(fault.extraLine);
+    if (fault.kind == ReplyFault::Extra) answer.extraLines.emplace_back(fault.extraLine, fault.extraGapMs);
     it = replyFaults.erase(it);
   }
   return dropReply;

@@ -92,13 +92,19 @@ struct ReplyFault {
   int nth = 1;
   int delayMs = 0;
   std::string extraLine;  // "" sends the reply itself a second time
+  // Extra: 0 sends the line in one write with the reply; otherwise it is a
+  // write of its own this long after the reply (a stack that holds small
+  // segments until they are acknowledged then holds it back).
+  int extraGapMs = 0;
 };
 
 // Reply fault builders: no reply, the reply `delayMs` late, `extraLine` (or
-// the reply again) after the reply; each to the nth request matching `prefix`.
+// the reply again) after the reply, `gapMs` later as a write of its own; each
+// to the nth request matching `prefix`.
 ReplyFault DropReply(const std::string& prefix, int nth);
 ReplyFault LateReply(const std::string& prefix, int nth, int delayMs);
-ReplyFault ExtraReply(const std::string& prefix, int nth, const std::string& extraLine = "");
+ReplyFault ExtraReply(const std::string& prefix, int nth, const std::string& extraLine = "",
+                      int gapMs = 0);
 
 class ReaderSim {
  public:

@@ -40,10 +40,12 @@ ReplyFault LateReply(const std::string& prefix, int nth, int delayMs) {
   return fault;
 }
 
-ReplyFault ExtraReply(const std::string& prefix, int nth, const std::string& extraLine) {
+ReplyFault ExtraReply(const std::string& prefix, int nth, const std::string& extraLine,
+                      int gapMs) {
   ReplyFault fault = DropReply(prefix, nth);
   fault.kind = ReplyFault::Extra;
   fault.extraLine = extraLine;
+  fault.extraGapMs = gapMs;
   return fault;
 }
 

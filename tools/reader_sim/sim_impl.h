@@ -22,8 +22,9 @@ struct Answer {
   Reply reply;                // ... otherwise this one
   Faults faults;              // in force when the request came
   int lateMs = 0;             // the longest Delay reply fault's delayMs
-  // The lines of Extra reply faults, "" for the reply again.
-  std::vector<std::string> extraLines;
+  // The lines of Extra reply faults, "" for the reply again, each with the
+  // pause before its own write (0: written with the reply).
+  std::vector<std::pair<std::string, int>> extraLines;
 };
 
 struct ArmedReplyFault {

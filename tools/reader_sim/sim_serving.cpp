@@ -172,8 +172,14 @@ void ReaderSim::Impl::answer(Peer& peer, Request& request) {
   const std::string replyBytes = EncodeReply(reply);
   if (replyBytes.empty()) return;
   std::string bytes = decided.faults.garbageBefore + replyBytes;
-  for (const std::string& line : decided.extraLines) {
-    bytes += line.empty() ? replyBytes : line + "\n";
+  std::vector<std::pair<std::string, int>> laterLines;
+  for (const auto& [line, gapMs] : decided.extraLines) {
+    const std::string lineBytes = line.empty() ? replyBytes : line + "\n";
+    if (gapMs > 0) {
+      laterLines.emplace_back(lineBytes, gapMs);
+    } else {
+      bytes += lineBytes;
+    }
   }
   // Paused here, on the serving thread, like a busy reader: nothing more is
   // read from any peer until this reply has gone out.
@@ -183,6 +189,9 @@ void ReaderSim::Impl::answer(Peer& peer, Request& request) {
   for (size_t offset = 0; offset < bytes.size(); offset += pieceSize) {
     if (offset != 0 && !pause(decided.faults.splitGapMs)) return;
     if (!deliver(peer, bytes.substr(offset, pieceSize))) return;
+  }
+  for (const auto& [lineBytes, gapMs] : laterLines) {
+    if (!pause(gapMs) || !deliver(peer, lineBytes)) return;
   }
 }
 
