@@ -159,8 +159,8 @@ int EthernetReceiveReply();
 // goes out.
 uint32_t CommandsSent();
 // The count of commands sent when the reply that ReceiveResponse delivered
-// last on this thread began to arrive: a reply stamped below CommandsSent()
-// began before the last command went out, so it answers an earlier one.
+// last on this thread began to arrive: the reply can answer only commands
+// counted up to that value.
 uint32_t ReplyStamp();
 // Reads one reply into `text` (room for kLinkBufferSize bytes and a NUL) and,
 // for text replies of two bytes or more, its StatusCode into `status`.

@@ -39,7 +39,9 @@ std::string NetSettingsRefusal(const NetSettingsForm& form) {
   for (size_t group = 0; group < 4; ++group) {
     if (!groups[group].first) continue;
     for (size_t i = 0; i < 4; ++i) {
-      if (!IsWholeNumberIn(form.octetTexts[group * 4 + i], 0, 255)) {
+      // An empty edit goes out as 0, a valid octet.
+      const std::string& octet = form.octetTexts[group * 4 + i];
+      if (!octet.empty() && !IsWholeNumberIn(octet, 0, 255)) {
         return std::string("SETTING ERROR - Check ") + groups[group].second + " field " +
                std::to_string(i + 1) + " (a number 0-255)";
       }

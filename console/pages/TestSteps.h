@@ -16,8 +16,8 @@
 //
 // A reply belongs to the step whose command it answers (reply/ReplyTurns.h): a
 // reply that comes after its step's wait has ended never ends, counts for or
-// changes the boxes of a later step. After a step without its reply, the next
-// step's command holds back kLateReplyGraceMs from the end of that wait.
+// changes the boxes of a later step. After a step without its reply, every
+// next command holds back kLateReplyGraceMs from the end of that wait.
 #pragma once
 #include <cstdint>
 #include <initializer_list>

@@ -67,16 +67,18 @@ TEST_P(EthernetSetPage, WritesSendFiftyCharactersAndTheReaderStoresTheTickedGrou
   Form1->cDNS->setChecked(true);
   for (QLineEdit* edit : Form1->Panel2->findChildren<QLineEdit*>()) edit->setText(" 255 ");
   Form1->eEPort->setText("65535");
+  Form1->eDns4->setText("");  // an empty octet goes out as 0
   EXPECT_EQ(click(Form1->SET, "Ethernet Write ok !!"),
-            "0303E" + std::string(12, '0') + std::string(36, 'F') + "\r\n");
+            "0303E" + std::string(12, '0') + std::string(30, 'F') + "00FFFF\r\n");
 }
 
 TEST_P(EthernetSetPage, ATickedFieldThatIsNoWholeNumberInRangeIsRefusedAndNothingSent) {
   for (QCheckBox* box : Form1->Panel2->findChildren<QCheckBox*>()) box->setChecked(true);
   const std::tuple<QLineEdit*, const char*, std::string> rows[] = {
       {Form1->eIP1, "999", "My IP field 1"},   {Form1->eGate2, "-5", "GATE field 2"},
-      {Form1->eSubnet3, "abc", "SUB field 3"}, {Form1->eDns4, "", "DNS field 4"},
-      {Form1->eEPort, "70000", "PORT"},        {Form1->eEPort, "0", "PORT"}};
+      {Form1->eSubnet3, "abc", "SUB field 3"}, {Form1->eDns4, "1x", "DNS field 4"},
+      {Form1->eEPort, "70000", "PORT"},        {Form1->eEPort, "0", "PORT"},
+      {Form1->eEPort, "", "PORT"}};
   for (const auto& [edit, text, field] : rows) {
     for (QLineEdit* any : Form1->Panel2->findChildren<QLineEdit*>()) any->setText("1");
     edit->setText(text);
