@@ -118,6 +118,21 @@ TEST_F(SerialPort, InputNobodyTakesCostsNoCpuAndIsPurgedByTheNextWrite) {
   EXPECT_EQ(recorder::Replies()[0].text.substr(0, 3), "000") << "the stale line was discarded";
 }
 
+// The reader reads nothing while it works on a first command; the long
+// lines written meanwhile wait in the device, and each write goes out behind
+// them instead of discarding them.
+TEST_F(SerialPort, AWriteNeverDiscardsAnEarlierCommandStillGoingOut) {
+  readersim::Faults busy;
+  busy.delayMs = 300;
+  sim_.SetFaults(busy);
+  EXPECT_EQ(send(CMD_VERSION), 1);
+  ASSERT_TRUE(sim_.WaitForRequests(1, 5000));
+  sim_.SetFaults({});
+  const std::string data = "0000000400" + std::string(2048, 'A');
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(send(CMD_ATMEL_WRITE, data), 1);
+  EXPECT_TRUE(sim_.WaitForRequests(7, 5000)) << sim_.Requests().size() << " of 7 lines came";
+}
+
 TEST_F(SerialPort, InputWhileCommandsGoOverEthernetIsDroppedUnhandled) {
   LinkMode.store(LINK_ETHERNET);  // as after a successful Ethernet connect
   sim_.SendRaw("00stale\n");

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <tuple>
 
@@ -121,6 +122,32 @@ void chooseAtmelCard(readersim::ReaderSim& sim, const char* first, const char* l
   sim.ClearRequests();
 }
 
+// The network settings' read-back after `first` and, `gapMs` later with no
+// event handled between, "Read": the status line and the first MAC and IP
+// edits (the reader's settings are zeros; the edits showed "--").
+string readBackAfter(QPushButton* first, int gapMs) {
+  for (QCheckBox* box : Form1->Panel2->findChildren<QCheckBox*>()) box->setChecked(false);
+  for (QLineEdit* edit : {Form1->eMac1, Form1->eIP1}) edit->setText("--");
+  first->click();
+  std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
+  Form1->Button56->click();
+  waitFor([] { return panelText().startsWith("Ethernet Read"); });
+  PagesTest::settle();
+  return (panelText() + " " + Form1->eMac1->text() + " " + Form1->eIP1->text()).toStdString();
+}
+
+// Clicks "Version" and "Reset" at once, ten times: the lines the reader got.
+string versionAndResetAtOnce(readersim::ReaderSim& sim) {
+  for (int i = 0; i < 10; ++i) {
+    Form1->Button14->click();
+    Form1->Button3->click();
+  }
+  sim.WaitForRequests(20, 5000);
+  string lines;
+  for (const readersim::Request& request : sim.Requests()) lines += request.line + " ";
+  return lines;
+}
+
 struct ReplyFaultRow {
   const char* name;
   Link link;
@@ -199,6 +226,55 @@ const ReplyFaultRow kReplyFaults[] = {
        return version + read + Form1->eMac1->text().toStdString();
      },
      "READER-SIM 1.00\n;Ethernet Read ok !!;00"},
+    // The reader answers in order, slowly: each reply is its own command's.
+    {"NetworkWriteLateThenReadAtOnce", Link::Serial, 1, readersim::LateReply("030", 1, 300),
+     [](readersim::ReaderSim&) { return readBackAfter(Form1->Button55, 50); },
+     "Ethernet Read ok !! 00 0"},
+    {"VersionLateThenNetworkReadAtOnce", Link::Serial, 1, readersim::LateReply("990", 1, 300),
+     [](readersim::ReaderSim&) { return readBackAfter(Form1->Button14, 50); },
+     "Ethernet Read ok !! 00 0"},
+    {"VersionUnansweredThenNetworkRead", Link::Serial, 1, readersim::DropReply("990", 1),
+     [](readersim::ReaderSim&) { return readBackAfter(Form1->Button14, 1000); },
+     "Ethernet Read ok !! 00 0"},
+    // No command throws away one that has not gone out yet.
+    {"VersionAndResetClickedAtOnce", Link::Serial, 1, readersim::LateReply("990", 1, 300),
+     versionAndResetAtOnce,
+     "990 010 990 010 990 010 990 010 990 010 990 010 990 010 990 010 990 010 990 010 "},
+    // Chunk 1 answered 450 ms after its wait ended, the last chunk with an
+    // error 600 ms after it went out: the failure is shown.
+    {"AtmelWriteLateChunkThenLastChunkFails", Link::Serial, 10, readersim::LateReply("630", 1, 545),
+     [](readersim::ReaderSim& sim) {
+       chooseAtmelCard(sim, "0000", "07FF");
+       auto chunks = std::make_shared<int>(0);
+       sim.SetHandler("630", [chunks](const readersim::Request& request) {
+         if (++*chunks == 1) return readersim::TextReply(request, 0);
+         std::this_thread::sleep_for(std::chrono::milliseconds(60));
+         return readersim::TextReply(request, 51);
+       });
+       Form1->Button41->click();
+       waitFor([] { return panelText() == "ATMEL Card Read/Write Error"; });
+       return std::to_string(sim.Requests().size()) + " " + panelText().toStdString();
+     },
+     "2 ATMEL Card Read/Write Error"},
+    // "Version" clicked while "Read" waits for its line, handled inside that
+    // wait once the line's bound has run out.
+    {"VersionClickedWhileANetworkReadWaits", Link::Ethernet, 200, readersim::DropReply("031", 1),
+     [](readersim::ReaderSim&) {
+       QTimer::singleShot(0, [] { Form1->Button14->click(); });
+       return clickThenPanel(Form1->Button56);
+     },
+     "READER-SIM 1.00\n;"},
+    // The reply to "Version" comes once more, 5 ms later as a write of its
+    // own, and "Read" follows at once: it may cost that one step only.
+    {"VersionReplyRepeatedApartThenCommandsAtOnce", Link::Ethernet, 1,
+     readersim::ExtraReply("990", 1, "", 5),
+     [](readersim::ReaderSim&) {
+       clickThenPanel(Form1->Button14);
+       clickThenPanel(Form1->Button56);
+       const string version = clickThenPanel(Form1->Button14);
+       return version + clickThenPanel(Form1->Button56);
+     },
+     "READER-SIM 1.00\n;Ethernet Read ok !!;"},
     {"NetworkReadUnansweredThenVersion", Link::Ethernet, 200, readersim::DropReply("031", 1),
      [](readersim::ReaderSim&) {
        const string read = clickThenPanel(Form1->Button56);
