@@ -54,6 +54,9 @@ struct SessionRecord {
 
   // Ours: the tick count at which the running coder call began.
   uint32_t callStart;
+  // Ours: how many link initialisations the running coder call has running
+  // (its own, and one nested on status 28).
+  int32_t linkInitDepth;
 
   // Ours, kept under the table's lock (see ActiveCall).
   int32_t activeCalls;
