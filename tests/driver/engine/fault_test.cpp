@@ -138,7 +138,7 @@ TEST_F(TcpFaultTest, ReaderThatNeverStopsSendingCannotHoldTheCall) {
   Babbler babbler(h.sim, std::string(98, '9') + "\r\n");
   CoderRecord record = askTracks({});
   const uint32_t start = platform::TickCount();
-  EXPECT_EQ(MagCoder(h.Handle(), INIT_LINK, &record), 0x10001);
+  EXPECT_NE(ResultCode(MagCoder(h.Handle(), INIT_LINK, &record)), MRW_OK);
   EXPECT_LE(platform::TickCount() - start, callBoundMs(10, 0));
 }
 
