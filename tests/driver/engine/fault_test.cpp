@@ -27,7 +27,7 @@ DriverLineFault silence() {
 
 CoderRecord askTracks(std::initializer_list<int> tracks) {
   CoderRecord record = EmptyRecord();
-  for (int track : tracks) SetTrackLength(record, track, 1);
+  for (int track : tracks) SetTrackText(record, track, "1");
   return record;
 }
 
@@ -179,7 +179,7 @@ void abortOnceHeard() {
   if (abortHandle != 0 && !abortingSim->Requests().empty()) MagAbort(abortHandle.exchange(0));
 }
 
-std::string wire(const Lines& lines) {
+std::string wire(const Lines& lines) {  // the lines' prefixes
   std::string text;
   for (const std::string& line : lines) text += (text.empty() ? "" : " ") + line.substr(0, 3);
   return text;
@@ -204,11 +204,7 @@ TEST_P(LinkInitTable, HonestStepsAndTheCallBound) {
   SpeedUpTime(5);
   h.lines.SetFault("080", script.init);
   for (int track = 1; track <= 3; ++track) h.LayIsoTrack(track, "1");
-  const auto asked = [&] {
-    CoderRecord record = EmptyRecord();
-    for (int track = 1; track <= tracks; ++track) SetTrackText(record, track, "1");
-    return record;
-  };
+  const auto asked = [tracks] { return tracks == 1 ? askTracks({1}) : askTracks({1, 2, 3}); };
   const std::string trackLines = command == READ_CARD ? (tracks == 1 ? "221" : "181 202 223")
                                                       : (tracks == 1 ? "191" : "211 212 193");
   std::string expected = script.wire;
