@@ -5,13 +5,13 @@
 
 #include "TRKDRV32.h"
 #include "engine_codes.h"
-#include "platform/tick.h"
 #include "session.h"
 
 // aborted and the session's abort flag cleared, the state machine back at its
-// start, the call's time running; lastError cleared too for a read or a write.
+// start, the call's input drain budget full; lastError cleared too for a read
+// or a write.
 inline void StartCoderCommand(SessionRecord* session, bool clearLastError) {
-  session->callStart = platform::TickCount();
+  session->drainStepsLeft = kCallDrainSteps;
   if (clearLastError) session->lastError = 0;
   session->aborted = 0;
   AbortFlags[session->portIndex].store(0);

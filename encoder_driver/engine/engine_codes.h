@@ -43,5 +43,10 @@ constexpr uint32_t kReplyPollMs = 500;
 constexpr uint32_t kFlushPollMs = 100;
 // ... and drops at most this many bytes per read.
 constexpr int kFlushChunk = 149;
+// Drain steps a coder call may take in all beyond the first step before each
+// line: four reads drop the longest late reply an honest reader can leave (an
+// ISO track-1 reply and the answer to "000", under 596 bytes), while a reader
+// that never stops sending costs the call no more than 300 ms.
+constexpr int32_t kCallDrainSteps = 3;
 // Reply time-out of the link initialisation line.
 constexpr uint32_t kInitLinkTimeoutMs = 2000;

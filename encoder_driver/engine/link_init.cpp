@@ -6,12 +6,6 @@
 void InitLink(SessionRecord* session, CoderRecord* record) {
   session->lastResult = MRW_OK;
   if (session->initNorm == kInitNormSent) return;
-  if (CallTimeLeft(session) == 0) {
-    // Not sent: the step ends as if its reply had not come, and the next
-    // call sends the line.
-    mrw_state_machine(session, MRW_EV_TIMEOUT, nullptr, 0);
-    return;
-  }
   send_msg(session, MSG_INIT_LINK, nullptr, 0);
   session->deadline = platform::TickCount() + kInitLinkTimeoutMs;
   WaitReply(session, record, 0);

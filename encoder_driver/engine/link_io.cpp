@@ -3,7 +3,6 @@
 #include "engine_codes.h"
 #include "net_transport.h"
 #include "platform/tick.h"
-#include "protocol_engine.h"
 #include "serial_port.h"
 #include "usb_transport.h"
 
@@ -31,7 +30,8 @@ void FlushInput(SessionRecord* session) {
     platform::SleepMs(kFlushPollMs);
     if (ReceiveFromLink(session, discarded, kFlushChunk) <= 0) return;
     if (AbortFlags[session->portIndex].load() != 0) return;
-    if (CallTimeLeft(session) == 0) return;
+    if (session->drainStepsLeft <= 0) return;
+    --session->drainStepsLeft;
   }
 }
 

@@ -12,9 +12,9 @@ void SendToLink(SessionRecord* session, const char* data, int length);
 int ReceiveFromLink(SessionRecord* session, char* buffer, int room);
 
 // Drops what is waiting in the input: reads and discards, 100 ms apart, until
-// a read brings nothing. Ends once the coder call's time is up (CallTimeLeft)
-// and on its abort flag, so that a reader that never stops sending cannot hold
-// it.
+// a read brings nothing. Ends too on the abort flag and once the coder call's
+// drain steps (drainStepsLeft) are spent, so that a reader that never stops
+// sending cannot hold the call.
 void FlushInput(SessionRecord* session);
 
 // 1 when the link is lost, 0 when alive. A serial link always counts as alive

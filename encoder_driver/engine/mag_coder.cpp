@@ -19,9 +19,15 @@ int initialiseLink(SessionRecord* session, CoderRecord* record) {
   return mrw_state_machine(session, READ_CARD, record, 0);
 }
 
+// A failed link initialisation ends the call; so does an abort seen during
+// it, lest a motorised reader start a command the host has cancelled.
+bool callEndsAtLink(const SessionRecord* session, int linkResult) {
+  return (linkResult & 0xFFFF) != 0 || session->aborted;
+}
+
 int readTracks(SessionRecord* session, CoderRecord* record) {
   const int linkResult = initialiseLink(session, record);
-  if ((linkResult & 0xFFFF) != 0) return linkResult;
+  if (callEndsAtLink(session, linkResult)) return linkResult;
   int asked = 0;
   int failed = 0;
   for (int track = 1; track <= 3; ++track) {
@@ -40,7 +46,7 @@ int readTracks(SessionRecord* session, CoderRecord* record) {
 
 int writeTracks(SessionRecord* session, CoderRecord* record) {
   const int linkResult = initialiseLink(session, record);
-  if ((linkResult & 0xFFFF) != 0) return linkResult;
+  if (callEndsAtLink(session, linkResult)) return linkResult;
 
   const uint8_t kept[3] = {record->len1, record->len2, record->len3};
   int asked = 0;

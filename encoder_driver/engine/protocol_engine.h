@@ -8,18 +8,7 @@
 
 #include "TRKDRV32.h"
 #include "engine_codes.h"
-#include "platform/tick.h"
 #include "session.h"
-
-// What is left of the running coder call's time: the session's time-out,
-// counted from the call's start. Once none is left no link initialisation
-// line goes out (a reply may ask for one again and again) and the input is
-// drained no longer, so that a reader whose replies keep the call going
-// cannot hold it; the tracks the host asked for are still sent, each waiting
-// its own time-out.
-inline uint32_t CallTimeLeft(const SessionRecord* session) {
-  return platform::TicksLeft(session->callStart, static_cast<uint32_t>(session->timeoutMs));
-}
 
 // Feeds `event` (a reply's status, WRITE_CARD, READ_CARD or MRW_EV_TIMEOUT) to
 // the session's state machine for `track` (0 the link initialisation, 1-3 a
@@ -40,7 +29,8 @@ void send_msg(SessionRecord* session, MessageCode code, CoderRecord* record, int
 void WaitReply(SessionRecord* session, CoderRecord* record, int track);
 
 // Sends the link initialisation "080B" and waits for its reply, unless it went
-// out already (initNorm 66). lastResult := 0 first.
+// out already (initNorm 66); initNorm is 66 afterwards whatever the reply.
+// lastResult := 0 first.
 void InitLink(SessionRecord* session, CoderRecord* record);
 
 // Sets the deadline and initialises the link where a track command needs it

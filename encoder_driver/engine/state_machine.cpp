@@ -65,6 +65,9 @@ MessageCode readCode(const SessionRecord* session, int track) {
   }
 }
 
+// The call's own link initialisation and the one that status 28 nests in it.
+constexpr int32_t kLinkInitNesting = 2;
+
 int initState(SessionRecord* session, int event, CoderRecord* record) {
   if (event == 0) return MRW_OK;
   if (isMappedStatus(event)) {
@@ -72,11 +75,18 @@ int initState(SessionRecord* session, int event, CoderRecord* record) {
     return MRW_ENCODERERROR;
   }
   if (event == READ_CARD) {
+    // A reply with status 28 to a link initialisation line starts another
+    // one; a reader answering so to that one's lines too would nest without
+    // end.
+    if (session->linkInitDepth >= kLinkInitNesting) return MRW_UNEXPECTED;
+    ++session->linkInitDepth;
     InitLink(session, record);
-    if (session->lastResult > 0) {
+    // After an abort the reader gets no further line.
+    if (session->lastResult > 0 && !session->aborted) {
       session->initNorm = kInitNormAgain;
       InitLink(session, record);
     }
+    --session->linkInitDepth;
     session->mrw_state = MRW_STATE_READY;
     return session->lastResult;
   }
@@ -100,6 +110,10 @@ int readyState(SessionRecord* session, int event, CoderRecord* record, int track
     SetTrackError(session, event, track);
     return mappedStatusResult(event, MRW_COMMANDREJECTED, MRW_ENCODERERROR);
   }
+  // For track 0 these come only as a reply (status 27 or 28) to a link
+  // initialisation line: a command that sends nothing and would wait out the
+  // whole time-out for a reader that answers so again and again.
+  if ((event == WRITE_CARD || event == READ_CARD) && track == 0) return MRW_UNEXPECTED;
   switch (event) {
     case 22:
       return MRW_STATUS22;
@@ -142,28 +156,9 @@ int replyState(SessionRecord* session, int event, CoderRecord* record, int track
   }
 }
 
-// A reader status equal to one of the machine's own events (27 write, 28
-// read) starts that action again from inside the wait for the reply. A reader
-// that kept answering so would nest without end, so nesting deeper than any
-// real exchange needs is refused as an unexpected event.
-constexpr int kMaxNesting = 4;
-thread_local int nesting = 0;
-
-struct NestingLevel {
-  NestingLevel() { ++nesting; }
-  ~NestingLevel() { --nesting; }
-  NestingLevel(const NestingLevel&) = delete;
-  NestingLevel& operator=(const NestingLevel&) = delete;
-};
-
 }  // namespace
 
 int mrw_state_machine(SessionRecord* session, int event, CoderRecord* record, int track) {
-  NestingLevel level;
-  if (nesting > kMaxNesting) {
-    session->lastResult = MRW_UNEXPECTED;
-    return MRW_UNEXPECTED;
-  }
   int result;
   switch (session->mrw_state) {
     case MRW_STATE_INIT:

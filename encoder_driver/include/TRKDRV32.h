@@ -107,13 +107,15 @@ TRKDRV_EXPORT int32_t MagClose(int32_t session);
 /* Reads (READ_CARD), writes (WRITE_CARD) the tracks asked in `record`, or
  * initialises the link (INIT_LINK). Blocks while it exchanges lines with the
  * reader: the link initialisation while the session has not made it (its line
- * waits up to 2 s for the reply), then one line per track asked, which waits
- * up to the session's time-out T. Replies are seen at the next 500 ms step;
- * before each line the reader's input is drained in 100 ms steps. A reply may
- * ask for the link initialisation again, but once T has passed since the call
- * began no initialisation line goes out and the input is drained no longer;
- * every track asked is still sent. The call returns within T + 2.7 s + n x
- * (T + 0.7 s) for n tracks asked, and the time its lines take to go out.
+ * waits up to 2 s for the reply; a silent or failed first attempt is tried
+ * once more, and a reply with status 28 starts one more such pair), then one
+ * line per track asked, which waits up to the session's time-out T. Replies
+ * are seen at the next 500 ms step; before each line the reader's input is
+ * drained in 100 ms steps, at most 300 ms more in all per call. At most four
+ * link initialisation lines go out per call, so it returns within
+ * 4 x 2.7 s + n x (T + 0.7 s) for n tracks asked, plus the time its lines take
+ * to go out. An abort seen during the link initialisation ends the call with
+ * MRW_ABORTED, and no track line is sent after the cancel.
  * Packed result (see above); STRUCTSIZEERROR and MRW_NOSESSION come bare. */
 TRKDRV_EXPORT int32_t MagCoder(int32_t session, int32_t command, CoderRecord* record);
 

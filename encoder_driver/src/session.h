@@ -52,8 +52,11 @@ struct SessionRecord {
   int32_t isUsb;
   int32_t firstRead;            // 1 until the first combined read
 
-  // Ours: the tick count at which the running coder call began.
-  uint32_t callStart;
+  // Ours, for the running coder call: the input-drain steps it has left
+  // beyond the first step before each line, and how many link
+  // initialisations are running (its own, and one nested on status 28).
+  int32_t drainStepsLeft;
+  int32_t linkInitDepth;
 
   // Ours, kept under the table's lock (see ActiveCall).
   int32_t activeCalls;

@@ -114,12 +114,22 @@ void SpeedUpTicks(uint32_t factor) {
   platform::SetTickSource(fastTicks);
 }
 
-void RestoreTicks() { platform::SetTickSource(nullptr); }
+void SpeedUpTime(uint32_t factor) {
+  SpeedUpTicks(factor);
+  platform::SetSleepFunction([](uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::microseconds(1000ull * ms / tickFactor.load()));
+  });
+}
 
-Babbler::Babbler(readersim::ReaderSim& sim)
-    : thread_([this, &sim] {
+void RestoreTicks() {
+  platform::SetTickSource(nullptr);
+  platform::SetSleepFunction(nullptr);
+}
+
+Babbler::Babbler(readersim::ReaderSim& sim, const std::string& chunk)
+    : thread_([this, &sim, chunk] {
         while (babbling_) {
-          sim.SendRaw(std::string(100, 'x'));
+          sim.SendRaw(chunk);
           std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
       }) {}

@@ -48,11 +48,11 @@ class DriverHarness {
   int32_t handle_ = 0;
 };
 
-// A reader that sends 100 bytes of noise every 10 ms, faster than the
-// driver's input flush drops them (149 per 100 ms), until destroyed.
+// A reader that sends 100 bytes of noise (or `chunk`) every 10 ms, faster
+// than the driver's input flush drops them (149 per 100 ms), until destroyed.
 class Babbler {
  public:
-  explicit Babbler(readersim::ReaderSim& sim);
+  explicit Babbler(readersim::ReaderSim& sim, const std::string& chunk = std::string(100, 'x'));
   ~Babbler();
   Babbler(const Babbler&) = delete;
   Babbler& operator=(const Babbler&) = delete;
@@ -77,6 +77,8 @@ inline int TrackErrorByte(int32_t lastError, int track) {
 }
 
 // A tick source that runs `factor` times faster than real time, for the
-// reply time-outs; RestoreTicks returns to the real clock.
+// reply time-outs (SpeedUpTime: the driver's sleeps too); RestoreTicks
+// returns to the real clock and sleeps.
 void SpeedUpTicks(uint32_t factor);
+void SpeedUpTime(uint32_t factor);
 void RestoreTicks();
