@@ -118,13 +118,10 @@ TEST_F(SerialPort, InputNobodyTakesCostsNoCpuAndIsPurgedByTheNextWrite) {
   EXPECT_EQ(recorder::Replies()[0].text.substr(0, 3), "000") << "the stale line was discarded";
 }
 
-// The reader reads nothing while it works on a first command; the long
-// lines written meanwhile wait in the device, and each write goes out behind
-// them instead of discarding them.
+// Long lines written while the reader is busy wait in the device: a write
+// goes out behind them instead of discarding them.
 TEST_F(SerialPort, AWriteNeverDiscardsAnEarlierCommandStillGoingOut) {
-  readersim::Faults busy;
-  busy.delayMs = 300;
-  sim_.SetFaults(busy);
+  sim_.SetFaults({300});  // busy with the first line
   EXPECT_EQ(send(CMD_VERSION), 1);
   ASSERT_TRUE(sim_.WaitForRequests(1, 5000));
   sim_.SetFaults({});

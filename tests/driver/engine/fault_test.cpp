@@ -31,8 +31,7 @@ CoderRecord askTracks(std::initializer_list<int> tracks) {
   return record;
 }
 
-// The bound TRKDRV32.h states for a call of n tracks at a time-out of T
-// seconds, with 250 ms for its lines to go out.
+// TRKDRV32.h's bound for n tracks at a time-out of T s, 250 ms for the lines.
 uint32_t callBoundMs(int seconds, int tracks) {
   return 4 * 2700 + tracks * (seconds * 1000 + 700) + 250;
 }
