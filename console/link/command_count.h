@@ -9,3 +9,5 @@ bool CountCommandSent(const uint8_t* bytes, int length);
 
 // The observer's beforeSend, if any.
 void WaitBeforeSend();
+// The observer's lineAnsweredNothing; false without one.
+bool LineAnsweredNothing();

@@ -4,6 +4,7 @@
 #include "ZUV_ETHERNET.h"
 #include "command_count.h"
 #include "link.h"
+#include "platform/tick.h"
 #include "receive_buffer.h"
 #include "registered_callback.h"
 
@@ -17,21 +18,47 @@ int EthernetTransact(const uint8_t* buffer, int length) {
   return EthernetReceiveReply();
 }
 
-int EthernetReceiveReply() {
+namespace {
+
+// How long the network link waits for a reply line.
+constexpr uint32_t kReceiveBoundMs = 90000;
+
+// Handled here, before SendCommand returns. When the bound ran out (or the
+// peer closed) the reply handler says that no reply came, as it does for a
+// serial reply that stops short. The handler reads the reply before it lets a
+// click send another command from inside it.
+void handleLine(int result) {
+  ReceiveMissing = result == -3;
+  CallRegisteredCallback();
+  ReceiveMissing = false;
+}
+
+int receiveOneLine() {
   std::memset(ReceiveBuffer, 0, sizeof ReceiveBuffer);
   ReceiveLength = 0;
   ReceiveStamp = CommandsSent();
   int32_t lineLength = 0;
   const int result = EthernetReceive(ReceiveBuffer, &lineLength);
   if (result == 1) ReceiveLength = std::clamp<int>(lineLength, 0, kLinkBufferSize);
-  if (result == 1 || result == -3) {
-    // Handled here, before SendCommand returns. When the bound ran out (or
-    // the peer closed) the reply handler says that no reply came, as it does
-    // for a serial reply that stops short. The handler reads the reply before
-    // it lets a click send another command from inside it.
-    ReceiveMissing = result == -3;
-    CallRegisteredCallback();
-    ReceiveMissing = false;
-  }
+  if (result == 1 || result == -3) handleLine(result);
   return result;
+}
+
+}  // namespace
+
+int EthernetReceiveReply() {
+  // A line that answered nothing (a late or extra one) comes before the
+  // command's own: read on for it, but start no further read once one bound
+  // has passed, so that a reader that keeps sending such lines cannot hold
+  // the caller for more than two: then no reply came. What it sends after
+  // that is dropped before the next command goes out.
+  const uint32_t start = platform::TickCount();
+  for (;;) {
+    const int result = receiveOneLine();
+    if (result != 1 || !LineAnsweredNothing()) return result;
+    if (platform::TicksLeft(start, kReceiveBoundMs) == 0) {
+      handleLine(-3);
+      return -3;
+    }
+  }
 }

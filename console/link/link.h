@@ -112,10 +112,14 @@ int LastSendLength();
 // count, CommandsSent(), and its bytes; over serial under the port's input
 // lock, so that no input is taken meanwhile) and says whether input already
 // waiting may still answer an earlier command: false lets a serial write drop
-// it. Without an observer, nothing waits and waiting input is dropped.
+// it. `lineAnsweredNothing`, asked after a network reply line was handled,
+// says whether the line answered no command and the one sent last still waits
+// for its own. Without an observer, nothing waits, waiting input is dropped
+// and every line is taken.
 struct SendObserver {
   void (*beforeSend)() = nullptr;
   bool (*counted)(uint32_t command, const uint8_t* bytes, int length) = nullptr;
+  bool (*lineAnsweredNothing)() = nullptr;
 };
 void SetSendObserver(const SendObserver& observer);
 
@@ -152,7 +156,10 @@ int EthernetTransact(const uint8_t* buffer, int length);
 // Reads the next reply line over the network link and calls the registered
 // callback before returning: with the line when one came, and also when none
 // came within the link's bound (ReceiveResponse then gives -3), so that a
-// command whose reply never comes says so. The line receive's result.
+// command whose reply never comes says so. A line that answered nothing
+// (SendObserver) is followed by the next, as long as one such bound has not
+// passed since the first; after that, no reply came (-3). The last line
+// receive's result.
 int EthernetReceiveReply();
 // Commands sent so far on either link (it wraps). A serial write counts under
 // the port's input lock, before its bytes go out; a network send before it

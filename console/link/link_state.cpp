@@ -23,11 +23,18 @@ namespace {
 std::atomic<uint32_t> sentCount{0};
 std::atomic<void (*)()> beforeSendHook{nullptr};
 std::atomic<bool (*)(uint32_t, const uint8_t*, int)> countedHook{nullptr};
+std::atomic<bool (*)()> answeredNothingHook{nullptr};
 }  // namespace
 
 void SetSendObserver(const SendObserver& observer) {
   beforeSendHook.store(observer.beforeSend);
   countedHook.store(observer.counted);
+  answeredNothingHook.store(observer.lineAnsweredNothing);
+}
+
+bool LineAnsweredNothing() {
+  bool (*hook)() = answeredNothingHook.load();
+  return hook && hook();
 }
 
 void WaitBeforeSend() {

@@ -72,15 +72,9 @@ StepResult waitForSerialReply(uint32_t command, uint32_t start, uint32_t boundMs
   }
 }
 
-// Over Ethernet SendCommand has read and handled one reply line. When that
-// was an earlier step's late reply naming another track, the step's own comes
-// next: read on, within the link's bound from the send.
+// Over Ethernet SendCommand has read and handled the step's reply line (after
+// any line that answered nothing).
 StepResult ethernetResult(uint32_t command, int sent, uint32_t start) {
-  for (int strays = 0; sent == 1 && ReplyTurnStrays(command) > strays;) {
-    strays = ReplyTurnStrays(command);
-    if (platform::TicksLeft(start, kEthernetReceiveBoundMs) == 0) break;
-    sent = EthernetReceiveReply();
-  }
   if (ReplyTurnAnswered(command)) return StepResult::Answered;
   if (sent == 1) return StepResult::NoReply;
   if (sent == -1 || (sent == -3 && platform::TicksLeft(start, kEthernetReceiveBoundMs) > 0)) {

@@ -184,12 +184,13 @@ void handleMissingReply(TForm1* form, int result) {
 
 int ReceiveCallback(int, int) {
   TForm1* form = Form1;
-  // Read apart first, before pending clicks are handled: over the network a
-  // click may send a command whose line lands in the link's buffer, and a
-  // reply that is dropped must not touch what a waiting handler reads from
-  // ReplyBuffer and ReplyStatus.
-  thread_local char reply[kLinkBufferSize + 1];
-  std::memset(reply, 0, sizeof reply);
+  // Read apart first, into a buffer of this call's own, before pending clicks
+  // are handled: over the network a click sends a command whose reply is
+  // handled inside this one, and a reply that is dropped must not touch what
+  // a waiting handler reads from ReplyBuffer and ReplyStatus. Clicks are
+  // handled before this reply is written there, so that the reply of a
+  // command clicked meanwhile cannot take its place.
+  char reply[kLinkBufferSize + 1] = {};
   int status = 0;
   const bool binaryFrame = LinkMode == LINK_SERIAL && FramingMode == 1;
   const int result = ReceiveResponse(reply, &status);
@@ -206,7 +207,9 @@ int ReceiveCallback(int, int) {
     ProcessMessages();
     return 1;
   }
-  const ReplyHandling handling(ReplyStamp(), binaryFrame ? '\0' : reply[2]);
+  // A reply that ends before its third character carries no echo.
+  const bool noEcho = binaryFrame || std::strchr("\r\n", reply[2]) != nullptr;
+  const ReplyHandling handling(ReplyStamp(), noEcho ? '\0' : reply[2]);
   if (handling.fit() == ReplyFit::Dropped) return 1;  // late, extra or owed to nobody: unseen
   ProcessMessages();
   std::memset(ReplyBuffer, 0, sizeof ReplyBuffer);

@@ -5,6 +5,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "gui/GuiThread.h"
@@ -32,7 +33,6 @@ struct OwedCommand {
 struct Turn {
   uint32_t command = 0;
   TurnOutcome outcome;
-  int strays = 0;
 };
 
 struct Turns {
@@ -40,6 +40,7 @@ struct Turns {
   std::condition_variable idle;  // a reply's handling has ended
   std::deque<OwedCommand> owed;  // oldest first
   std::vector<Turn> turns;
+  bool lastLineAnsweredNothing = false;  // a network line, for the link to read on
   bool awaitNext = false;
   char nextEcho = 0;
   bool nextNamesTrack = false;
@@ -90,6 +91,7 @@ bool counted(uint32_t command, const uint8_t* bytes, int length) {
   // earlier command can be answered any more.
   if (LinkMode.load() == LINK_ETHERNET) t.owed.clear();
   const bool earlierOwed = !t.owed.empty();
+  t.lastLineAnsweredNothing = false;
 
   OwedCommand c;
   c.command = command;
@@ -105,7 +107,7 @@ bool counted(uint32_t command, const uint8_t* bytes, int length) {
     c.awaited = true;
     c.echo = t.nextEcho;
     c.echoNamesTrack = t.nextNamesTrack;
-    t.turns.push_back({command, {}, 0});
+    t.turns.push_back({command, {}});
   }
   t.owed.push_back(c);
   return earlierOwed;
@@ -135,10 +137,17 @@ Match match(Turns& t, uint32_t stamp, char echo, size_t& at) {
     const char wanted = t.owed[at].echo;
     if (echo == 0 || wanted == 0 || wanted == echo) return Match::Answers;
   }
-  at = 0;
   const OwedCommand& oldest = t.owed.front();
-  if (!oldest.awaited || oldest.inGrace) return oldest.inGrace ? Match::Stray : Match::Answers;
-  return oldest.echoNamesTrack && !namesTrack(echo) ? Match::Unnamed : Match::Stray;
+  const bool waitsForTrack = oldest.awaited && !oldest.inGrace && oldest.echoNamesTrack;
+  return waitsForTrack && !namesTrack(echo) ? Match::Unnamed : Match::Stray;
+}
+
+// A network line that answered nothing while the command sent last still
+// waits for its own.
+bool lineAnsweredNothing() {
+  Turns& t = turns();
+  std::lock_guard<std::mutex> hold(t.lock);
+  return std::exchange(t.lastLineAnsweredNothing, false);
 }
 
 }  // namespace
@@ -196,13 +205,6 @@ bool ReplyTurnAnswered(uint32_t command) {
   return turn && turn->outcome.answered;
 }
 
-int ReplyTurnStrays(uint32_t command) {
-  Turns& t = turns();
-  std::lock_guard<std::mutex> hold(t.lock);
-  const Turn* turn = findTurn(t, command);
-  return turn ? turn->strays : 0;
-}
-
 uint32_t LateReplyGraceLeftMs() {
   Turns& t = turns();
   std::lock_guard<std::mutex> hold(t.lock);
@@ -224,6 +226,7 @@ void InstallReplyTurns() {
   SendObserver observer;
   observer.beforeSend = holdForLateReply;
   observer.counted = counted;
+  observer.lineAnsweredNothing = lineAnsweredNothing;
   SetSendObserver(observer);
 }
 
@@ -233,11 +236,13 @@ ReplyHandling::ReplyHandling(uint32_t stamp, char echo) : fit_(ReplyFit::Dropped
   waitForOtherHandlers(t, held);
   expire(t);
   size_t at = 0;
-  switch (match(t, stamp, echo, at)) {
+  const Match found = match(t, stamp, echo, at);
+  t.lastLineAnsweredNothing = found == Match::Stray && LinkMode.load() == LINK_ETHERNET &&
+                              !t.owed.empty() && t.owed.back().command == CommandsSent() &&
+                              !t.owed.back().inGrace;
+  switch (found) {
     case Match::Nobody:
-      return;
     case Match::Stray:
-      if (Turn* turn = findTurn(t, t.owed.front().command)) ++turn->strays;
       return;
     case Match::Unnamed:
       if (Turn* turn = findTurn(t, t.owed.front().command)) turn->outcome.unnamedSeen = true;

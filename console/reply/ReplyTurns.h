@@ -9,11 +9,12 @@
 //  - the echo (the reply's third character repeats the command's) tells owed
 //    commands apart where it differs: the reply answers the oldest owed
 //    command with its echo, and the commands before that one have lost
-//    theirs; where the echoes are the same, order decides;
-//  - a reply whose echo no owed command has goes to the oldest owed command
-//    when nobody waits for that one; a waited-for command does not take it
-//    (where it waits for a track, a reply naming no track is shown but
-//    answers nothing);
+//    theirs; where the echoes are the same, order decides; a reply too short
+//    to carry an echo, or a binary reply frame, answers the oldest;
+//  - a reply whose echo no owed command has answers nothing and is dropped
+//    unseen (over the network the link then reads on for the command's own);
+//    but where the oldest owed command is a track step that waits, a reply
+//    naming no track is shown for it and answers nothing;
 //  - a command stops being owed once its handler stopped waiting and
 //    kLateReplyGraceMs passed; its reply coming meanwhile is dropped unseen.
 //    A command nobody waits for stops being owed kUnawaitedReplyMs after it
@@ -53,9 +54,6 @@ struct TurnOutcome {
 TurnOutcome EndReplyTurn(uint32_t command, bool replyMayStillCome);
 // True once `command`'s reply has been handled.
 bool ReplyTurnAnswered(uint32_t command);
-// How many replies echoing another character were dropped while `command`
-// was the oldest owed.
-int ReplyTurnStrays(uint32_t command);
 
 // Over the network, the line of the command just sent did not come within
 // the link's bound: unless a handler waits for it (and ends that wait
@@ -89,7 +87,8 @@ enum class ReplyFit {
 
 // The reply handler's hold on one reply: sorts it on construction (`stamp`:
 // ReplyStamp(); `echo`: its third character, 0 for a binary reply frame) and,
-// unless it is dropped, holds the turn until destroyed.
+// unless it is dropped, holds the turn until destroyed. An echo of 0: the
+// reply carries none.
 class ReplyHandling {
  public:
   ReplyHandling(uint32_t stamp, char echo);

@@ -134,7 +134,7 @@ TEST_P(ReplyHandling, UnlistedStatusShowsUnknownErrorAndRaisesTheFlag) {
     EXPECT_EQ(ResponseFlag.load(), 1) << "status " << status;
   }
   sim.ClearStatusOverrides();
-  sim.SetHandler("010", [](const Request&) { return RawReply("-1x\n"); });
+  sim.SetHandler("010", [](const Request&) { return RawReply("-10\n"); });
   ResponseFlag = 0;
   sendAndWait(1, CMD_RESET);
   EXPECT_EQ(panelText(), "Unknown Error !!");

@@ -191,7 +191,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
     require(::recv(peer, command, sizeof command, 0) > 0, "the command came");
     sendLine(line);
   });
-  const int result = SendCommand(CMD_VERSION, nullptr, 0);
+  // A command whose echo the reply repeats: a reply is taken by the command
+  // it answers, and these are all the handler's.
+  const uint8_t echo = line.size() > 2 ? static_cast<uint8_t>(line[2]) : '0';
+  const int result = SendCommand(CMD_IC_POWER_ON, &echo, 1);
   answering.join();
   drainCommands();
   const bool handled = ResponseEvent.IsSignalled();

@@ -121,7 +121,9 @@ TEST_F(SerialPort, InputNobodyTakesCostsNoCpuAndIsPurgedByTheNextWrite) {
 // Long lines written while the reader is busy wait in the device: a write
 // goes out behind them instead of discarding them.
 TEST_F(SerialPort, AWriteNeverDiscardsAnEarlierCommandStillGoingOut) {
-  sim_.SetFaults({300});  // busy with the first line
+  readersim::Faults busy;
+  busy.delayMs = 300;  // with the first line
+  sim_.SetFaults(busy);
   EXPECT_EQ(send(CMD_VERSION), 1);
   ASSERT_TRUE(sim_.WaitForRequests(1, 5000));
   sim_.SetFaults({});

@@ -251,7 +251,9 @@ TEST_P(FirmwareLinkEnd, EndsTheDownloadAtOnce) {
   }
   const bool goesOn = end == LinkEnd::BlockUnanswered;
   EXPECT_EQ(payloads().size(), goesOn ? 42u : 1u) << "41 blocks and 'X', or nothing after the end";
-  if (!goesOn) EXPECT_EQ(pauses.size(), 6u);
+  if (!goesOn) {
+    EXPECT_EQ(pauses.size(), 6u);
+  }
   if (end != LinkEnd::Exit) {
     const char* why = end == LinkEnd::Closed ? "is closed" : "to the reader is lost";
     EXPECT_EQ(panelText().toStdString(), goesOn ? "Applicaton mode"

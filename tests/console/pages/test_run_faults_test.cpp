@@ -245,16 +245,34 @@ const ReplyFaultRow kReplyFaults[] = {
        return clickThenPanel(Form1->Button56);
      },
      "READER-SIM 1.00\n;"},
-    // The reply to "Version" again, 5 ms later apart: it costs one step at most.
+    // The reply to "Version" again, 5 ms later apart, "Read" at once: by its
+    // echo it answers nothing, and "Read" reads on for its own.
     {"VersionReplyRepeatedApartThenCommandsAtOnce", Link::Ethernet, 1,
      readersim::ExtraReply("990", 1, "", 5),
      [](readersim::ReaderSim&) {
-       clickThenPanel(Form1->Button14);
-       clickThenPanel(Form1->Button56);
-       const string version = clickThenPanel(Form1->Button14);
-       return version + clickThenPanel(Form1->Button56);
+       string shown;
+       for (QPushButton* button : {Form1->Button14, Form1->Button56, Form1->Button14}) {
+         shown += clickThenPanel(button);
+       }
+       return shown + clickThenPanel(Form1->Button56);
      },
-     "READER-SIM 1.00\n;Ethernet Read ok !!;"},
+     "READER-SIM 1.00\n;Ethernet Read ok !!;READER-SIM 1.00\n;Ethernet Read ok !!;"},
+    // A reader that sends lines of no command without end: "Version" gets no
+    // reply within its bound, and "Read" after it gets its own.
+    {"VersionAnsweredOnlyByLinesOfNoCommand", Link::Ethernet, 200, readersim::DropReply("990", 1),
+     [](readersim::ReaderSim& sim) {
+       std::atomic<bool> babbling{true};
+       std::thread babbler([&] {
+         while (babbling) sim.SendRaw("00x\n"), std::this_thread::sleep_for(std::chrono::milliseconds(1));
+       });
+       const uint32_t start = platform::TickCount();
+       const string version = clickThenPanel(Form1->Button14);
+       const bool bounded = platform::TickCount() - start < 2 * 90000;
+       babbling = false;
+       babbler.join();
+       return version + (bounded ? "bounded;" : "unbounded;") + clickThenPanel(Form1->Button56);
+     },
+     "No reply from the reader !!;bounded;Ethernet Read ok !!;"},
     {"NetworkReadUnansweredThenVersion", Link::Ethernet, 200, readersim::DropReply("031", 1),
      [](readersim::ReaderSim&) {
        const string read = clickThenPanel(Form1->Button56);
