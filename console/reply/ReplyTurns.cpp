@@ -99,8 +99,11 @@ bool counted(uint32_t command, const uint8_t* bytes, int length) {
   c.answers.commandId = CommandId;
   c.answers.hexDump = HexDumpFlag.exchange(0) != 0;  // asks for this command's reply only
   c.answers.txTrack = TxBuffer[0];
+  // A frame, or a line that ends before its third character, names no echo
+  // its reply could repeat: order alone decides.
   const bool frame = length > 0 && bytes[0] == kFrameStart;
-  c.echo = frame ? 0 : (length >= 3 ? static_cast<char>(bytes[2]) : '0');
+  const bool echoed = !frame && length >= 3 && bytes[2] != '\r' && bytes[2] != '\n';
+  c.echo = echoed ? static_cast<char>(bytes[2]) : 0;
   if (t.awaitNext) {
     t.awaitNext = false;
     t.awaitedCommand = command;

@@ -10,7 +10,9 @@
 //    commands apart where it differs: the reply answers the oldest owed
 //    command with its echo, and the commands before that one have lost
 //    theirs; where the echoes are the same, order decides; a reply too short
-//    to carry an echo, or a binary reply frame, answers the oldest;
+//    to carry an echo, or a binary reply frame, answers the oldest, and a
+//    command that names no echo (a frame, a line without a third character)
+//    takes any reply;
 //  - a reply whose echo no owed command has answers nothing and is dropped
 //    unseen (over the network the link then reads on for the command's own);
 //    but where the oldest owed command is a track step that waits, a reply
