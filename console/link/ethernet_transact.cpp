@@ -20,9 +20,6 @@ int EthernetTransact(const uint8_t* buffer, int length) {
 
 namespace {
 
-// How long the network link waits for a reply line.
-constexpr uint32_t kReceiveBoundMs = 90000;
-
 // Handled here, before SendCommand returns. When the bound ran out (or the
 // peer closed) the reply handler says that no reply came, as it does for a
 // serial reply that stops short. The handler reads the reply before it lets a
@@ -56,7 +53,7 @@ int EthernetReceiveReply() {
   for (;;) {
     const int result = receiveOneLine();
     if (result != 1 || !LineAnsweredNothing()) return result;
-    if (platform::TicksLeft(start, kReceiveBoundMs) == 0) {
+    if (platform::TicksLeft(start, NetworkReplyTimeoutMs) == 0) {
       handleLine(-3);
       return -3;
     }

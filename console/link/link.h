@@ -17,6 +17,8 @@ extern std::atomic<int> LinkMode;     // starts LINK_ETHERNET
 extern std::atomic<int> FramingMode;  // 0 text lines, 1 binary reply frames
 constexpr int ReceiveTimeoutMs = 1000;
 constexpr int StartOfAnswerTimeoutMs = 5000;
+// How long the network link waits for a reply line (the library's bound).
+constexpr uint32_t NetworkReplyTimeoutMs = 90000;
 // A serial reply must be whole this long after its first byte: twice what the
 // longest reply the buffer holds takes at 9600 baud.
 constexpr int WholeReplyTimeoutMs = 10000;

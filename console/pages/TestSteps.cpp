@@ -23,10 +23,6 @@ const char kNoTrackText[] = "Reply names no track !!";
 
 namespace {
 
-// How long the network link waits for a reply line: a receive that fails
-// sooner ended because the connection broke, not because the reader was slow.
-constexpr uint32_t kEthernetReceiveBoundMs = 90000;
-
 // Set by the link buttons; cleared at the start of each run.
 std::atomic<bool> linkClosedByOperator{false};
 
@@ -77,7 +73,9 @@ StepResult waitForSerialReply(uint32_t command, uint32_t start, uint32_t boundMs
 StepResult ethernetResult(uint32_t command, int sent, uint32_t start) {
   if (ReplyTurnAnswered(command)) return StepResult::Answered;
   if (sent == 1) return StepResult::NoReply;
-  if (sent == -1 || (sent == -3 && platform::TicksLeft(start, kEthernetReceiveBoundMs) > 0)) {
+  // A receive that failed before the link's bound ended because the
+  // connection broke, not because the reader was slow.
+  if (sent == -1 || (sent == -3 && platform::TicksLeft(start, NetworkReplyTimeoutMs) > 0)) {
     return StepResult::LinkDropped;
   }
   return StepResult::NoReply;

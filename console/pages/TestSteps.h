@@ -23,6 +23,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "link/link.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -33,7 +35,7 @@ class QPushButton;
 // network link waits for a reply line, on either link.
 constexpr uint32_t kTrackReplyMs = 5000;
 constexpr uint32_t kTimeLoxReplyMs = 10000;
-constexpr uint32_t kInsertCardReplyMs = 90000;
+constexpr uint32_t kInsertCardReplyMs = NetworkReplyTimeoutMs;
 
 // What a step shows and counts when its reply did not come, and when the reply
 // that came names no track.
