@@ -81,16 +81,6 @@ StepResult ethernetResult(uint32_t command, int sent, uint32_t start) {
   return StepResult::NoReply;
 }
 
-// After a step whose reply did not come, its reply may still be on its way:
-// it must come while no command waits, so the next command holds back.
-void waitOutLateReply(WaitEvents events) {
-  for (uint32_t left = LateReplyGraceLeftMs(); left > 0; left = LateReplyGraceLeftMs()) {
-    if (linkGone()) return;
-    platform::SleepMs(slice(left));
-    handleEvents(events);
-  }
-}
-
 }  // namespace
 
 const char* countedStepError(StepResult result) {
@@ -102,7 +92,9 @@ const char* countedStepError(StepResult result) {
 }
 
 StepResult exchangeTrackCommand(const TrackStep& step) {
-  waitOutLateReply(step.events);
+  // After a step whose reply did not come, its reply may still be on its way:
+  // it must come while no command waits, so the next command holds back.
+  WaitOutLateReply(linkGone, [&step] { handleEvents(step.events); });
   if (linkGone()) return StepResult::LinkLost;
   ResponseFlag = 0;
   ResponseEvent.Create();

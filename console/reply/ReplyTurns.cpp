@@ -22,7 +22,7 @@ struct OwedCommand {
   uint32_t command = 0;  // its CommandsSent() count
   uint32_t sentAt = 0;
   AnsweredCommand answers;
-  char echo = 0;  // 0: a binary frame, whose answer carries no echo
+  char echo = 0;  // 0: it names none (a frame, or a line without a third character)
   bool awaited = false;
   bool echoNamesTrack = false;
   bool inGrace = false;  // its handler stopped waiting; a late reply is dropped
@@ -116,14 +116,14 @@ bool counted(uint32_t command, const uint8_t* bytes, int length) {
   return earlierOwed;
 }
 
-// Waits out the grace of a command whose wait ended without its reply,
-// keeping the window painted; ends early when the link has closed.
+// Every send's hold: the window stays painted, and a closed link ends it.
 void holdForLateReply() {
-  for (uint32_t left = LateReplyGraceLeftMs(); left > 0; left = LateReplyGraceLeftMs()) {
-    if (LinkMode.load() == LINK_CLOSED) return;
-    platform::SleepMs(std::min<uint32_t>(left, platform::kWaitSliceMs));
-    ProcessNonInputEvents();
-  }
+  WaitOutLateReply([] { return LinkMode.load() == LINK_CLOSED; }, ProcessNonInputEvents);
+}
+
+void startGrace(OwedCommand& c) {
+  c.inGrace = true;
+  c.graceFrom = platform::TickCount();
 }
 
 enum class Match { Answers, Unnamed, Stray, Nobody };
@@ -183,8 +183,7 @@ TurnOutcome EndReplyTurn(uint32_t command, bool replyMayStillCome) {
   for (auto it = t.owed.begin(); it != t.owed.end(); ++it) {
     if (it->command != command) continue;
     if (replyMayStillCome) {
-      it->inGrace = true;
-      it->graceFrom = platform::TickCount();
+      startGrace(*it);
     } else {
       t.owed.erase(it);
     }
@@ -197,8 +196,7 @@ void EndNetworkLineWait() {
   Turns& t = turns();
   std::lock_guard<std::mutex> hold(t.lock);
   if (t.owed.empty() || t.owed.back().awaited) return;
-  t.owed.back().inGrace = true;
-  t.owed.back().graceFrom = platform::TickCount();
+  startGrace(t.owed.back());
 }
 
 bool ReplyTurnAnswered(uint32_t command) {
@@ -217,6 +215,15 @@ uint32_t LateReplyGraceLeftMs() {
     if (c.inGrace) left = std::max(left, platform::TicksLeft(c.graceFrom, kLateReplyGraceMs));
   }
   return left;
+}
+
+void WaitOutLateReply(const std::function<bool()>& linkGone,
+                      const std::function<void()>& keepAlive) {
+  for (uint32_t left = LateReplyGraceLeftMs(); left > 0; left = LateReplyGraceLeftMs()) {
+    if (linkGone()) return;
+    platform::SleepMs(std::min<uint32_t>(left, platform::kWaitSliceMs));
+    keepAlive();
+  }
 }
 
 void ForgetOwedReplies() {

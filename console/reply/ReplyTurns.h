@@ -34,6 +34,7 @@
 // these unless said otherwise.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 constexpr uint32_t kLateReplyGraceMs = 1000;
 constexpr uint32_t kUnawaitedReplyMs = 5000;
@@ -65,6 +66,11 @@ void EndNetworkLineWait();
 // How long the next command must still hold back for a late reply (0: it may
 // go out).
 uint32_t LateReplyGraceLeftMs();
+// Waits until no command must hold back any more, or `linkGone` says so
+// (asked before each slice of platform::kWaitSliceMs); `keepAlive` runs after
+// each slice. GUI thread.
+void WaitOutLateReply(const std::function<bool()>& linkGone,
+                      const std::function<void()>& keepAlive);
 
 // The link was closed: no reply can come any more.
 void ForgetOwedReplies();
