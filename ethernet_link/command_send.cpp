@@ -68,16 +68,25 @@ bool sendAll(const uint8_t* data, int32_t length) {
   }
 }
 
+// The reply's wait runs from here (see EthernetReceive).
+void noteSend() { LastSend = {true, platform::TickCount()}; }
+
 }  // namespace
 }  // namespace ethernetlink
 
 using namespace ethernetlink;
 
 int32_t EthernetCommandSend(const uint8_t* data, int32_t length) {
-  if (dropWaitingInput() && sendAll(data, length)) return 1;
+  if (dropWaitingInput() && sendAll(data, length)) {
+    noteSend();
+    return 1;
+  }
   closeLinkSocket();
   ReconnectEthernet();
-  if (sendAll(data, length)) return length;
+  if (sendAll(data, length)) {
+    noteSend();
+    return length;
+  }
   ShowLinkError("send() sent a different number bytes than expected");
   return -1;
 }

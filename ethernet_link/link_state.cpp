@@ -11,6 +11,7 @@ int LinkSocket = kNoSocket;
 std::string LinkHost;
 int32_t LinkPort = 3001;
 PendingInput Pending;
+LastSendMark LastSend;
 
 void acknowledgeAtOnce() {
   const int on = 1;
@@ -20,6 +21,7 @@ void acknowledgeAtOnce() {
 int closeLinkSocket() {
   Pending.count = 0;
   Pending.droppingOverlongLine = false;
+  LastSend.made = false;
   if (LinkSocket == kNoSocket) return -1;
   int result = ::close(LinkSocket);
   LinkSocket = kNoSocket;

@@ -36,6 +36,16 @@ struct PendingInput {
 };
 extern PendingInput Pending;
 
+// When the last send on this connection went out: the wait for its reply,
+// over however many receive calls, ends kReceiveBoundMs after it. None yet on
+// a new connection (a receive then waits kReceiveBoundMs from its own start).
+constexpr uint32_t kReceiveBoundMs = 90000;
+struct LastSendMark {
+  bool made = false;
+  uint32_t at = 0;
+};
+extern LastSendMark LastSend;
+
 // Has the bytes read so far acknowledged at once instead of with the next
 // send. A reader's stack holds a small segment back until the one before it
 // is acknowledged: a line it sends unasked after a reply would otherwise
@@ -44,7 +54,8 @@ extern PendingInput Pending;
 void acknowledgeAtOnce();
 
 // Closes LinkSocket if there is one: 0 closed, -1 there was none or the close
-// failed. LinkSocket is kNoSocket and Pending empty afterwards either way.
+// failed. LinkSocket is kNoSocket, Pending empty and no send made afterwards
+// either way.
 int closeLinkSocket();
 
 // A new socket connected to LinkHost and LinkPort, in LinkSocket; shows

@@ -5,7 +5,9 @@
 // it after at most platform::kWaitSliceMs, and the tick count is re-read
 // before every read, so the 90000 ms bound follows whatever tick source is
 // installed and holds whatever the peer sends: a stream that never brings an
-// LF ends there too.
+// LF ends there too. The bound runs from the last send, so that a caller that
+// reads on past a line that was not the one it wanted (a late or extra one)
+// waits no longer in all than for one line.
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
@@ -16,8 +18,6 @@
 
 namespace ethernetlink {
 namespace {
-
-constexpr uint32_t kReceiveBoundMs = 90000;
 
 void dropPendingFront(size_t count) {
   std::memmove(Pending.bytes, Pending.bytes + count, Pending.count - count);
@@ -42,7 +42,7 @@ int32_t EthernetReceive(uint8_t* destination, int32_t* length) {
     ShowLinkError("EthernetReceive failed");
     return -1;
   }
-  const uint32_t start = platform::TickCount();
+  const uint32_t start = LastSend.made ? LastSend.at : platform::TickCount();
   for (;;) {
     const size_t lineLength = pendingLineLength();
     if (lineLength > 0) {

@@ -11,7 +11,7 @@
 int EthernetTransact(const uint8_t* buffer, int length) {
   // The library drops what waits in the connection before it sends: any
   // line read from now on can only answer this command.
-  CountCommandSent(buffer, length);
+  CountCommandSent(buffer, length, 0);
   // The library reconnects and sends once more by itself; when even that
   // failed the link is gone and no reply can come.
   if (EthernetCommandSend(buffer, length) < 0) return 0;
@@ -36,6 +36,7 @@ int receiveOneLine() {
   ReceiveStamp = CommandsSent();
   int32_t lineLength = 0;
   const int result = EthernetReceive(ReceiveBuffer, &lineLength);
+  ReceiveBeganAt = platform::TickCount();
   if (result == 1) ReceiveLength = std::clamp<int>(lineLength, 0, kLinkBufferSize);
   if (result == 1 || result == -3) handleLine(result);
   return result;
@@ -45,10 +46,11 @@ int receiveOneLine() {
 
 int EthernetReceiveReply() {
   // A line that answered nothing (a late or extra one) comes before the
-  // command's own: read on for it, but start no further read once one bound
-  // has passed, so that a reader that keeps sending such lines cannot hold
-  // the caller for more than two: then no reply came. What it sends after
-  // that is dropped before the next command goes out.
+  // command's own: read on for it within the one bound that runs from the
+  // send (the library's wait runs from there too). Lines already whole are
+  // handed over at once, so no further read starts once the bound has
+  // passed: then no reply came. What the reader sends after that is dropped
+  // before the next command goes out.
   const uint32_t start = platform::TickCount();
   for (;;) {
     const int result = receiveOneLine();

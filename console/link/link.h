@@ -111,16 +111,18 @@ int LastSendLength();
 // Lets the console keep track of which command each reply answers.
 // `beforeSend` runs on the sending thread at the start of every SendCommand
 // and may wait. `counted` runs at the moment a command counts as sent (its
-// count, CommandsSent(), and its bytes; over serial under the port's input
-// lock, so that no input is taken meanwhile) and says whether input already
-// waiting may still answer an earlier command: false lets a serial write drop
-// it. `lineAnsweredNothing`, asked after a network reply line was handled,
+// count, CommandsSent(), its bytes, and how many milliseconds its last byte
+// still takes to go out behind what is queued ahead of it; over serial under
+// the port's input lock, so that no input is taken meanwhile) and says
+// whether input already waiting may still answer an earlier command: false
+// lets a serial write drop it. `lineAnsweredNothing`, asked after a network reply line was handled,
 // says whether the line answered no command and the one sent last still waits
 // for its own. Without an observer, nothing waits, waiting input is dropped
 // and every line is taken.
 struct SendObserver {
   void (*beforeSend)() = nullptr;
-  bool (*counted)(uint32_t command, const uint8_t* bytes, int length) = nullptr;
+  bool (*counted)(uint32_t command, const uint8_t* bytes, int length,
+                  uint32_t goesOutInMs) = nullptr;
   bool (*lineAnsweredNothing)() = nullptr;
 };
 void SetSendObserver(const SendObserver& observer);
@@ -159,9 +161,9 @@ int EthernetTransact(const uint8_t* buffer, int length);
 // callback before returning: with the line when one came, and also when none
 // came within the link's bound (ReceiveResponse then gives -3), so that a
 // command whose reply never comes says so. A line that answered nothing
-// (SendObserver) is followed by the next, as long as one such bound has not
-// passed since the first; after that, no reply came (-3). The last line
-// receive's result.
+// (SendObserver) is followed by the next, within the one bound that runs
+// from the send; after that, no reply came (-3). The last line receive's
+// result.
 int EthernetReceiveReply();
 // Commands sent so far on either link (it wraps). A serial write counts under
 // the port's input lock, before its bytes go out; a network send before it
@@ -171,6 +173,9 @@ uint32_t CommandsSent();
 // last on this thread began to arrive: the reply can answer only commands
 // counted up to that value.
 uint32_t ReplyStamp();
+// The tick count at which that reply began to arrive (over the network: at
+// which its line was handed over).
+uint32_t ReplyBeganAt();
 // Reads one reply into `text` (room for kLinkBufferSize bytes and a NUL) and,
 // for text replies of two bytes or more, its StatusCode into `status`.
 // 1 read, -1 abandoned with Esc before the first byte, -3 no first byte

@@ -22,7 +22,7 @@ void CallRegisteredCallback() {
 namespace {
 std::atomic<uint32_t> sentCount{0};
 std::atomic<void (*)()> beforeSendHook{nullptr};
-std::atomic<bool (*)(uint32_t, const uint8_t*, int)> countedHook{nullptr};
+std::atomic<bool (*)(uint32_t, const uint8_t*, int, uint32_t)> countedHook{nullptr};
 std::atomic<bool (*)()> answeredNothingHook{nullptr};
 }  // namespace
 
@@ -41,12 +41,14 @@ void WaitBeforeSend() {
   if (void (*hook)() = beforeSendHook.load()) hook();
 }
 
-bool CountCommandSent(const uint8_t* bytes, int length) {
+bool CountCommandSent(const uint8_t* bytes, int length, uint32_t goesOutInMs) {
   const uint32_t command = sentCount.fetch_add(1) + 1;
   auto hook = countedHook.load();
-  return hook && hook(command, bytes, length);
+  return hook && hook(command, bytes, length, goesOutInMs);
 }
 
 uint32_t CommandsSent() { return sentCount.load(); }
 
 uint32_t ReplyStamp() { return ReceiveStamp; }
+
+uint32_t ReplyBeganAt() { return ReceiveBeganAt; }

@@ -11,5 +11,7 @@ extern thread_local uint8_t ReceiveBuffer[kLinkBufferSize];
 extern thread_local int ReceiveLength;
 // CommandsSent() when the reply in ReceiveBuffer began to arrive.
 extern thread_local uint32_t ReceiveStamp;
+// The tick count when it began to arrive.
+extern thread_local uint32_t ReceiveBeganAt;
 // Set when the network link's reply line did not come (see EthernetReceiveReply).
 extern thread_local bool ReceiveMissing;

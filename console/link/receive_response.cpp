@@ -9,6 +9,7 @@
 thread_local uint8_t ReceiveBuffer[kLinkBufferSize];
 thread_local int ReceiveLength = 0;
 thread_local uint32_t ReceiveStamp = 0;
+thread_local uint32_t ReceiveBeganAt = 0;
 thread_local bool ReceiveMissing = false;
 
 namespace {
@@ -85,6 +86,7 @@ SerialReply readSerialReply(bool binaryFrame) {
     if (replyLength == 0) {
       firstByteAt = now;
       ReceiveStamp = mark.sent;
+      ReceiveBeganAt = now;
       replyPurges = mark.purges;
     }
     if (now - firstByteAt >= static_cast<uint32_t>(WholeReplyTimeoutMs)) {

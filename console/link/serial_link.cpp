@@ -21,6 +21,8 @@ constexpr int kWriteMsPerByte = 2;
 constexpr int kWriteConstantMs = 100;
 // A read of several bytes ends when the line stays quiet this long.
 constexpr uint32_t kReadIntervalMs = 100;
+// Start, eight data and stop bits on the wire for each byte.
+constexpr uint64_t kBitsPerByte = 10;
 
 struct OpenPort {
   std::mutex lock;
@@ -49,6 +51,15 @@ void installOpenSession(std::shared_ptr<SerialSession> session) {
 struct CloseAtExit {
   ~CloseAtExit() { CloseSerialPort(); }
 } closeAtExit;
+
+// How long `length` more bytes take to go out behind the bytes still queued
+// for output, at the port's speed: a reply to them cannot begin before.
+uint32_t goesOutInMs(const SerialSession& session, int length) {
+  const uint64_t bytes = static_cast<uint64_t>(std::max(session.device.OutputQueued(), 0)) +
+                         static_cast<uint64_t>(std::max(length, 0));
+  const uint64_t baud = static_cast<uint64_t>(std::max(session.baud, 1));
+  return static_cast<uint32_t>((bytes * kBitsPerByte * 1000 + baud - 1) / baud);
+}
 
 void wakeWaiters(const SerialSession& session) {
   const uint64_t one = 1;
@@ -125,6 +136,7 @@ bool OpenSerialPort(int port, int baud) {
   settings.flow = platform::FlowControl::None;
   settings.assertRts = false;  // the reader's RTS line is not driven
   if (!session->device.Configure(settings)) return false;
+  session->baud = baud;
   session->device.Purge();
 
   session->ReceiveThreadRun.store(true);
@@ -176,7 +188,7 @@ int SerialWrite(const uint8_t* buffer, int length) {
     // Unread input that no earlier command is owed is dropped; unsent output
     // is an earlier command still going out, and goes out first.
     std::lock_guard<std::mutex> lock(session->inputLock);
-    if (!CountCommandSent(buffer, length)) {
+    if (!CountCommandSent(buffer, length, goesOutInMs(*session, buffer ? length : 0))) {
       session->device.PurgeInput();
       ++session->inputPurges;
       session->inputGeneration.fetch_add(1);

@@ -18,6 +18,7 @@ struct SerialSession {
   ~SerialSession();
 
   platform::SerialDevice device;
+  int baud = 9600;  // as configured: how fast written bytes go out
   // Readable once the port is being closed: ends every wait on this port.
   int wakeFd = -1;
   // The receive thread loops while this is true; it clears it when it ends.

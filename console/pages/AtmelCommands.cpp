@@ -5,7 +5,9 @@
 // A command whose reply is awaited waits at most 5000 ms. A step whose reply
 // did not come within that time costs only itself (reply/ReplyTurns.h): the
 // write goes on with its next chunk, the loop with its next step; the read
-// fills nothing. A link that is closed or gone ends them all.
+// fills nothing. A write ends on "ATMEL Card Write OK!!" only when every chunk
+// was answered with success within its wait; otherwise on what its first
+// failed chunk showed. A link that is closed or gone ends them all.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -29,6 +31,7 @@
 #include "pages/TestSteps.h"
 #include "platform/tick.h"
 #include "reply/MainState.h"
+#include "reply/StatusMessages.h"
 
 namespace {
 
@@ -138,6 +141,9 @@ Outcome atmelWrite(TForm1* form, bool awaitLastChunk) {
   const int chunks = (total + kChunkBytes - 1) / kChunkBytes;
   form->progAtmel->setValue(0);
   int address = range.start;
+  // What the first chunk that failed showed. Once one has, the last chunk is
+  // waited for too, so that its reply cannot show after the write's end.
+  const char* failure = nullptr;
   for (int chunk = 0; chunk < chunks; ++chunk) {
     showProgress(form, chunk, chunks);
     const int count = std::min(kChunkBytes, range.start + total - address);
@@ -145,9 +151,12 @@ Outcome atmelWrite(TForm1* form, bool awaitLastChunk) {
         chunkHead(address, count) +
         hex.substr(static_cast<size_t>(address - range.start) * 2, static_cast<size_t>(count) * 2);
     const int code = form->CheckBox7->isChecked() ? CMD_ATMEL_WRITE_VERIFY : CMD_ATMEL_WRITE;
-    if (chunk + 1 < chunks || awaitLastChunk) {
+    if (chunk + 1 < chunks || awaitLastChunk || failure) {
       const WaitEvents what = awaitLastChunk ? WaitEvents::All : WaitEvents::NonInput;
-      if (sendAndWait(88, code, request, what) == StepResult::LinkLost) return Outcome::LinkLost;
+      const StepResult result = sendAndWait(88, code, request, what);
+      if (result == StepResult::LinkLost) return Outcome::LinkLost;
+      if (!failure && result != StepResult::Answered) failure = kNoReplyText;
+      if (!failure && ReplyStatus != 0) failure = ShownStatusMessage(ReplyStatus);
     } else {
       SendCommand(code, reinterpret_cast<const uint8_t*>(request.data()),
                   static_cast<int>(request.size()));
@@ -155,7 +164,9 @@ Outcome atmelWrite(TForm1* form, bool awaitLastChunk) {
     address += count;
     platform::SleepMs(1);
   }
-  return Outcome::Done;
+  if (!failure) return Outcome::Done;
+  form->setPanelText(failure);
+  return Outcome::Failed;
 }
 
 // The payload of the reply in ReplyBuffer: the text after the status digits

@@ -25,6 +25,32 @@ namespace {
 thread_local const AnsweredCommand* handledCommand = nullptr;
 thread_local bool replyMayCount = false;
 
+// The reply this thread is handling, as it was read. Over the network a click
+// handled in one of the handler's message pumps sends its command, whose reply
+// is handled inside this one and written to ReplyBuffer: the handler puts its
+// own reply back before it goes on, so that it, and the handler waiting for
+// it, finish with their own reply.
+struct HandledReply {
+  const char* text;
+  int status;
+};
+thread_local const HandledReply* handledReply = nullptr;
+thread_local uint32_t replyWrites = 0;
+
+void writeReply(const char* text, int status) {
+  std::memset(ReplyBuffer, 0, sizeof ReplyBuffer);
+  std::memcpy(ReplyBuffer, text, kLinkBufferSize + 1);
+  ReplyStatus = status;
+  ++replyWrites;
+}
+
+// The handler's process-pending-messages.
+void pump() {
+  const uint32_t writes = replyWrites;
+  ProcessMessages();
+  if (handledReply && replyWrites != writes) writeReply(handledReply->text, handledReply->status);
+}
+
 bool isReadTestId(int id) { return id >= 18 && id <= 28 && id % 2 == 0; }
 bool isWriteTestId(int id) { return id >= 19 && id <= 27 && id % 2 == 1; }
 
@@ -110,7 +136,7 @@ void handleErrorReply(TForm1* form, int id) {
   if (const char* message = StatusMessage(status)) {
     form->ShowStatus(message);
   } else {
-    form->ShowStatus("Unknown Error !!");
+    form->ShowStatus(kUnknownErrorText);
     ResponseFlag = 1;
   }
 }
@@ -123,13 +149,13 @@ void handlePositiveReply(TForm1* form, int id) {
   if (const char* message = bitMemoryMessage(id)) {
     form->setMemoText(form->Memo4, ReplyBuffer);
     form->ShowStatus(message);
-    ProcessMessages();
+    pump();
     return;
   }
   if (isReadTestId(id)) {
     if (QPlainTextEdit* memo = trackMemo(form, ReplyBuffer[2])) {
       form->setMemoText(memo, ReplyBuffer);
-      ProcessMessages();
+      pump();
       ResponseFlag = 1;
     }
     ResponseEvent.Signal();
@@ -204,28 +230,29 @@ int ReceiveCallback(int, int) {
     } else if (result == -3) {
       EndNetworkLineWait();
     }
-    ProcessMessages();
+    pump();
     return 1;
   }
   // A reply that ends before its third character carries no echo.
   const bool noEcho = binaryFrame || std::strchr("\r\n", reply[2]) != nullptr;
-  const ReplyHandling handling(ReplyStamp(), noEcho ? '\0' : reply[2]);
+  const ReplyHandling handling(ReplyStamp(), ReplyBeganAt(), noEcho ? '\0' : reply[2]);
   if (handling.fit() == ReplyFit::Dropped) return 1;  // late, extra or owed to nobody: unseen
-  ProcessMessages();
-  std::memset(ReplyBuffer, 0, sizeof ReplyBuffer);
-  std::memcpy(ReplyBuffer, reply, sizeof reply);
-  ReplyStatus = status;
+  pump();
+  writeReply(reply, status);
   const AnsweredCommand& command = handling.command();
   const AnsweredCommand* const outerCommand = handledCommand;
   const bool outerMayCount = replyMayCount;
+  const HandledReply* const outerReply = handledReply;
+  const HandledReply ownReply{reply, status};
   handledCommand = &command;
   replyMayCount = handling.fit() == ReplyFit::Taken;
+  handledReply = &ownReply;
   const int id = command.commandId;
 
   if (command.hexDump) {
     form->setMemoText(form->Memo10, hexDumpText(ReplyBuffer));
     form->setMemoText(form->Memo9, ReplyBuffer + 3);
-    ProcessMessages();
+    pump();
   }
 
   if (ReplyStatus != 0) {
@@ -233,9 +260,10 @@ int ReceiveCallback(int, int) {
   } else {
     handlePositiveReply(form, id);
   }
-  ProcessMessages();
+  pump();
   handledCommand = outerCommand;
   replyMayCount = outerMayCount;
+  handledReply = outerReply;
   ResponseEvent.Signal();
   return 1;
 }
@@ -248,7 +276,7 @@ void TForm1::ShowStatus(const std::string& message) {
       if (std::atomic<int32_t>* count = trackErrorCount(track)) {
         ++*count;
         setMemoText(trackMemo(this, track), message);
-        ProcessMessages();
+        pump();
       }
     } else {
       if (std::atomic<int32_t>* count = trackErrorCount(handledCommand->txTrack)) {
@@ -261,7 +289,7 @@ void TForm1::ShowStatus(const std::string& message) {
   } else {
     setPanelText(message);
   }
-  ProcessMessages();
+  pump();
 }
 
 void TForm1::setPanelText(const std::string& text) {

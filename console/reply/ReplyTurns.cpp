@@ -20,13 +20,23 @@ constexpr uint8_t kFrameStart = 0x60;
 // A command that went out and is owed one reply.
 struct OwedCommand {
   uint32_t command = 0;  // its CommandsSent() count
-  uint32_t sentAt = 0;
+  // Nobody waits for it: from when its clock may run (its last byte gone
+  // out, or later the command before it answered), and for how long.
+  uint32_t clockFrom = 0;
+  uint32_t replyWithinMs = 0;
+  bool lineAwaitedByLink = false;  // sent over the network: the link waits for its line
   AnsweredCommand answers;
   char echo = 0;  // 0: it names none (a frame, or a line without a third character)
   bool awaited = false;
   bool echoNamesTrack = false;
   bool inGrace = false;  // its handler stopped waiting; a late reply is dropped
   uint32_t graceFrom = 0;
+};
+
+// When a command stops being owed; `open`: not known yet, it still is.
+struct OwedUntil {
+  bool open = true;
+  uint32_t at = 0;
 };
 
 // The state of an awaited command's turn, until its handler ends the wait.
@@ -56,6 +66,20 @@ Turns& turns() {
 
 bool namesTrack(char echo) { return echo >= '1' && echo <= '4'; }
 
+// Tick order, across the wrap.
+bool notBefore(uint32_t tick, uint32_t other) { return static_cast<int32_t>(tick - other) >= 0; }
+uint32_t later(uint32_t a, uint32_t b) { return notBefore(a, b) ? a : b; }
+
+// Commands that move a card or wait for one to be put in: card in, entry,
+// the ejects and moves, the IC card's entry and every track read and write.
+bool movesCard(const uint8_t* bytes, int length) {
+  if (length < 2 || bytes[0] < '0' || bytes[0] > '9' || bytes[1] < '0' || bytes[1] > '9') {
+    return false;
+  }
+  const int code = (bytes[0] - '0') * 10 + (bytes[1] - '0');
+  return code == 12 || (code >= 15 && code <= 28) || code == 50 || code == 70 || code == 71;
+}
+
 Turn* findTurn(Turns& t, uint32_t command) {
   for (Turn& turn : t.turns) {
     if (turn.command == command) return &turn;
@@ -70,32 +94,74 @@ void waitForOtherHandlers(Turns& t, std::unique_lock<std::mutex>& held) {
   t.idle.wait(held, [&] { return t.holds == 0 || t.holder == self; });
 }
 
-// Drops the commands that are no longer owed a reply (see the header).
-void expire(Turns& t) {
-  const uint32_t now = platform::TickCount();
-  const uint32_t last = CommandsSent();
-  t.owed.erase(std::remove_if(t.owed.begin(), t.owed.end(),
-                              [&](const OwedCommand& c) {
-                                if (c.inGrace) return now - c.graceFrom >= kLateReplyGraceMs;
-                                return !c.awaited && c.command != last &&
-                                       now - c.sentAt >= kUnawaitedReplyMs;
-                              }),
-               t.owed.end());
+// Until when each owed command is owed (see the header), oldest first: the
+// clock of a command nobody waits for runs only once every command before it
+// has stopped being owed.
+std::vector<OwedUntil> owedUntil(const Turns& t) {
+  std::vector<OwedUntil> until;
+  until.reserve(t.owed.size());
+  OwedUntil earlier{false, 0};
+  bool anyEarlier = false;
+  for (const OwedCommand& c : t.owed) {
+    OwedUntil end;
+    if (c.inGrace) {
+      end = {false, c.graceFrom + kLateReplyGraceMs};
+    } else if (!c.awaited && !c.lineAwaitedByLink && !earlier.open) {
+      end = {false, (anyEarlier ? later(c.clockFrom, earlier.at) : c.clockFrom) + c.replyWithinMs};
+    }
+    until.push_back(end);
+    if (end.open) {
+      earlier.open = true;
+    } else if (!earlier.open) {
+      earlier.at = anyEarlier ? later(earlier.at, end.at) : end.at;
+    }
+    anyEarlier = true;
+  }
+  return until;
 }
 
-bool counted(uint32_t command, const uint8_t* bytes, int length) {
+bool owedAt(const OwedUntil& until, uint32_t tick) {
+  return until.open || !notBefore(tick, until.at);
+}
+
+// The command the reader answered at `at` has left; the clocks of those after
+// it run from then.
+void settle(Turns& t, uint32_t at) {
+  for (OwedCommand& c : t.owed) c.clockFrom = later(c.clockFrom, at);
+}
+
+// Forgets the commands that stopped being owed so long ago that no reply
+// still being read can have begun while they were (a serial reply is whole
+// WholeReplyTimeoutMs after its first byte, a network line is whole when it
+// is handed over).
+void forgetSettled(Turns& t) {
+  const uint32_t now = platform::TickCount();
+  const std::vector<OwedUntil> until = owedUntil(t);
+  for (size_t i = until.size(); i-- > 0;) {
+    if (owedAt(until[i], now - WholeReplyTimeoutMs)) continue;
+    t.owed.erase(t.owed.begin() + static_cast<long>(i));
+    for (size_t k = i; k < t.owed.size(); ++k) {
+      t.owed[k].clockFrom = later(t.owed[k].clockFrom, until[i].at);
+    }
+  }
+}
+
+bool counted(uint32_t command, const uint8_t* bytes, int length, uint32_t goesOutInMs) {
   Turns& t = turns();
   std::lock_guard<std::mutex> hold(t.lock);
-  expire(t);
+  forgetSettled(t);
+  const bool network = LinkMode.load() == LINK_ETHERNET;
   // The network link drops what waits in the connection before it sends: no
   // earlier command can be answered any more.
-  if (LinkMode.load() == LINK_ETHERNET) t.owed.clear();
+  if (network) t.owed.clear();
   const bool earlierOwed = !t.owed.empty();
   t.lastLineAnsweredNothing = false;
 
   OwedCommand c;
   c.command = command;
-  c.sentAt = platform::TickCount();
+  c.clockFrom = platform::TickCount() + goesOutInMs;
+  c.replyWithinMs = movesCard(bytes, length) ? kCardMoveReplyMs : ReceiveTimeoutMs;
+  c.lineAwaitedByLink = network;
   c.answers.commandId = CommandId;
   c.answers.hexDump = HexDumpFlag.exchange(0) != 0;  // asks for this command's reply only
   c.answers.txTrack = TxBuffer[0];
@@ -126,27 +192,32 @@ void startGrace(OwedCommand& c) {
   c.graceFrom = platform::TickCount();
 }
 
+bool waitsForTrack(const OwedCommand& c) { return c.awaited && !c.inGrace && c.echoNamesTrack; }
+
 enum class Match { Answers, Unnamed, Stray, Nobody };
 
-// The owed command a reply (stamped `stamp`, echoing `echo`) answers, at `at`.
-Match match(Turns& t, uint32_t stamp, char echo, size_t& at) {
-  // Only commands that went out before the reply began can be answered by it.
-  size_t candidates = 0;
-  while (candidates < t.owed.size() && stamp - t.owed[candidates].command < 0x80000000u) {
-    ++candidates;
-  }
-  if (candidates == 0) return Match::Nobody;
-  for (at = 0; at < candidates; ++at) {
+// The owed command a reply answers, at `at` (see the header): of the commands
+// that went out before the reply began (`stamp`) and were owed when it began
+// (`beganAt`).
+Match match(const Turns& t, uint32_t stamp, uint32_t beganAt, char echo, size_t& at) {
+  const std::vector<OwedUntil> until = owedUntil(t);
+  bool candidates = false;
+  for (at = 0; at < t.owed.size() && stamp - t.owed[at].command < 0x80000000u; ++at) {
+    if (!owedAt(until[at], beganAt)) continue;
+    candidates = true;
     const char wanted = t.owed[at].echo;
-    if (echo == 0 || wanted == 0 || wanted == echo) return Match::Answers;
+    if (wanted == 0 || wanted == echo || (echo == 0 && !waitsForTrack(t.owed[at]))) {
+      return Match::Answers;
+    }
   }
-  const OwedCommand& oldest = t.owed.front();
-  const bool waitsForTrack = oldest.awaited && !oldest.inGrace && oldest.echoNamesTrack;
-  return waitsForTrack && !namesTrack(echo) ? Match::Unnamed : Match::Stray;
+  if (!candidates) return Match::Nobody;
+  for (at = 0; at < t.owed.size() && stamp - t.owed[at].command < 0x80000000u; ++at) {
+    if (waitsForTrack(t.owed[at]) && !namesTrack(echo)) return Match::Unnamed;
+  }
+  return Match::Stray;
 }
 
-// A network line that answered nothing while the command sent last still
-// waits for its own.
+// A network line was dropped: the command sent last still waits for its own.
 bool lineAnsweredNothing() {
   Turns& t = turns();
   std::lock_guard<std::mutex> hold(t.lock);
@@ -209,7 +280,6 @@ bool ReplyTurnAnswered(uint32_t command) {
 uint32_t LateReplyGraceLeftMs() {
   Turns& t = turns();
   std::lock_guard<std::mutex> hold(t.lock);
-  expire(t);
   uint32_t left = 0;
   for (const OwedCommand& c : t.owed) {
     if (c.inGrace) left = std::max(left, platform::TicksLeft(c.graceFrom, kLateReplyGraceMs));
@@ -240,29 +310,31 @@ void InstallReplyTurns() {
   SetSendObserver(observer);
 }
 
-ReplyHandling::ReplyHandling(uint32_t stamp, char echo) : fit_(ReplyFit::Dropped) {
+ReplyHandling::ReplyHandling(uint32_t stamp, uint32_t beganAt, char echo)
+    : fit_(ReplyFit::Dropped) {
   Turns& t = turns();
   std::unique_lock<std::mutex> held(t.lock);
   waitForOtherHandlers(t, held);
-  expire(t);
+  forgetSettled(t);
   size_t at = 0;
-  const Match found = match(t, stamp, echo, at);
-  t.lastLineAnsweredNothing = found == Match::Stray && LinkMode.load() == LINK_ETHERNET &&
-                              !t.owed.empty() && t.owed.back().command == CommandsSent() &&
-                              !t.owed.back().inGrace;
+  const Match found = match(t, stamp, beganAt, echo, at);
+  // Over the network every line read is before the reply of the command sent
+  // last, until one is taken: the link reads on after one that is dropped.
+  t.lastLineAnsweredNothing = LinkMode.load() == LINK_ETHERNET;
   switch (found) {
     case Match::Nobody:
     case Match::Stray:
       return;
     case Match::Unnamed:
-      if (Turn* turn = findTurn(t, t.owed.front().command)) turn->outcome.unnamedSeen = true;
+      if (Turn* turn = findTurn(t, t.owed[at].command)) turn->outcome.unnamedSeen = true;
       fit_ = ReplyFit::Unnamed;
-      command_ = t.owed.front().answers;
+      command_ = t.owed[at].answers;
       break;
     case Match::Answers: {
       // The commands before it have lost their replies: the reader answers in order.
       const OwedCommand answered = t.owed[at];
       t.owed.erase(t.owed.begin(), t.owed.begin() + static_cast<long>(at) + 1);
+      settle(t, platform::TickCount());
       if (answered.inGrace) return;  // its handler stopped waiting: unseen
       fit_ = ReplyFit::Taken;
       seq_ = answered.command;
@@ -270,6 +342,7 @@ ReplyHandling::ReplyHandling(uint32_t stamp, char echo) : fit_(ReplyFit::Dropped
       break;
     }
   }
+  t.lastLineAnsweredNothing = false;
   ++t.holds;
   t.holder = std::this_thread::get_id();
 }

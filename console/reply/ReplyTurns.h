@@ -4,25 +4,29 @@
 // went out. Every command is noted as owed a reply at the moment it counts as
 // sent, with what its reply needs (CommandId, HexDumpFlag, TxBuffer[0]) taken
 // from the handler that sent it. A reply answers the oldest command still
-// owed one that went out before the reply began, and is handled as that
-// command's reply, whether a handler waits for it or not:
+// owed one when the reply began that went out before it, and is handled as
+// that command's reply, whether a handler waits for it or not:
 //  - the echo (the reply's third character repeats the command's) tells owed
 //    commands apart where it differs: the reply answers the oldest owed
 //    command with its echo, and the commands before that one have lost
-//    theirs; where the echoes are the same, order decides; a reply too short
-//    to carry an echo, or a binary reply frame, answers the oldest, and a
-//    command that names no echo (a frame, a line without a third character)
-//    takes any reply;
+//    theirs; where the echoes are the same, order decides. A binary reply
+//    frame, or a reply too short to carry an echo, answers the oldest owed
+//    command that does not wait for a track's reply; a command that names no
+//    echo (a frame, a line without a third character) takes any reply;
 //  - a reply whose echo no owed command has answers nothing and is dropped
 //    unseen (over the network the link then reads on for the command's own);
-//    but where the oldest owed command is a track step that waits, a reply
-//    naming no track is shown for it and answers nothing;
-//  - a command stops being owed once its handler stopped waiting and
-//    kLateReplyGraceMs passed; its reply coming meanwhile is dropped unseen.
-//    A command nobody waits for stops being owed kUnawaitedReplyMs after it
-//    went out once a later command went out too, and over the network once
-//    its line did not come (after the grace) or a later command went out:
-//    the link drops what waits before it sends;
+//    but while a track step waits, a reply naming no track is shown for it
+//    and answers nothing;
+//  - a command is owed only while the reader can still be answering it: one
+//    a handler waits for, until that wait ended and kLateReplyGraceMs passed
+//    (its reply coming meanwhile is dropped unseen); one nobody waits for,
+//    for its reply time once its bytes have gone out and every command
+//    before it has been answered or stopped being owed: ReceiveTimeoutMs, or
+//    kCardMoveReplyMs for one that moves a card or waits for one. Over the
+//    network a command nobody waits for is owed while the link waits for its
+//    line, and then as one whose wait ended; every command stops being owed
+//    there when the next one goes out, since the link drops what waits
+//    before it sends;
 //  - a reply when no command is owed it is dropped unseen.
 // After a wait that ended without its reply, every next command goes out only
 // once the grace has passed, so that a reply that is merely late comes while
@@ -36,8 +40,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "link/link.h"
+
 constexpr uint32_t kLateReplyGraceMs = 1000;
-constexpr uint32_t kUnawaitedReplyMs = 5000;
+// A card moved, or put in by hand, may take as long as the network link
+// waits for a line.
+constexpr uint32_t kCardMoveReplyMs = NetworkReplyTimeoutMs;
 
 // The next command that goes out is awaited: its reply must echo `echo`;
 // `echoNamesTrack`: the echo is a track character ('1'-'4'). GUI thread,
@@ -94,12 +102,12 @@ enum class ReplyFit {
 };
 
 // The reply handler's hold on one reply: sorts it on construction (`stamp`:
-// ReplyStamp(); `echo`: its third character, 0 for a binary reply frame) and,
-// unless it is dropped, holds the turn until destroyed. An echo of 0: the
-// reply carries none.
+// ReplyStamp(); `beganAt`: ReplyBeganAt(); `echo`: its third character, 0
+// for a binary reply frame or a reply too short to carry one) and, unless it
+// is dropped, holds the turn until destroyed.
 class ReplyHandling {
  public:
-  ReplyHandling(uint32_t stamp, char echo);
+  ReplyHandling(uint32_t stamp, uint32_t beganAt, char echo);
   ~ReplyHandling();
   ReplyHandling(const ReplyHandling&) = delete;
   ReplyHandling& operator=(const ReplyHandling&) = delete;

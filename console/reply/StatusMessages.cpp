@@ -1,5 +1,12 @@
 #include "reply/StatusMessages.h"
 
+const char kUnknownErrorText[] = "Unknown Error !!";
+
+const char* ShownStatusMessage(int status) {
+  const char* message = StatusMessage(status);
+  return message ? message : kUnknownErrorText;
+}
+
 const char* StatusMessage(int status) {
   switch (status) {
     case 3: return "Time out while receiving data !!";

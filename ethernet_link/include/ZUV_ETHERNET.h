@@ -42,13 +42,16 @@ int32_t EthernetCommandSend(const uint8_t* data, int32_t length);
  * 1024 bytes) and stores its length. The connection is read in blocks: bytes
  * after the LF are kept inside the library for the next call (dropped by
  * Closed_Ethernet, by every connect and reconnect, and before every send).
- * Blocks until the line is whole, at most 90000 ms by the platform tick count,
- * whatever the peer sends. 1 received; -1 socket error or no connection
+ * Blocks until the line is whole, at most until 90000 ms by the platform tick
+ * count after the last EthernetCommandSend on this connection (after the call
+ * began when none was made yet), whatever the peer sends: the calls that read
+ * the reply of one command share that bound. A line already whole is handed
+ * over at once. 1 received; -1 socket error or no connection
  * ("EthernetReceive failed"), a line longer than 1024 bytes (read on to its
  * LF, not shown) or a null argument; -3 the peer closed the connection (at
- * once; a part of a line is dropped) or the line was not whole 90000 ms after
- * the call began (its part stays for the next call). On -1 and -3 neither
- * output is written. */
+ * once; a part of a line is dropped) or the line was not whole by the end of
+ * the bound (its part stays for the next call). On -1 and -3 neither output
+ * is written. */
 int32_t EthernetReceive(uint8_t* destination, int32_t* length);
 
 #ifdef __cplusplus
