@@ -3,8 +3,8 @@
 // The reader answers each command with one reply, in the order the commands
 // went out. Every command is noted as owed a reply at the moment it counts as
 // sent, with what its reply needs (CommandId, HexDumpFlag, TxBuffer[0]) taken
-// from the handler that sent it. A reply answers the oldest command still
-// owed one when the reply began that went out before it, and is handled as
+// from the handler that sent it. A reply answers the oldest command that went
+// out before the reply began and was still owed one then, and is handled as
 // that command's reply, whether a handler waits for it or not:
 //  - the echo (the reply's third character repeats the command's) tells owed
 //    commands apart where it differs: the reply answers the oldest owed
