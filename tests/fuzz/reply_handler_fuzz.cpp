@@ -3,9 +3,7 @@
 // each command with the input's reply line, whatever its bytes.
 // - A line of at most 1024 bytes is handled (ResponseEvent signalled) and
 //   ReplyBuffer holds it up to its first NUL; a longer one is not handled.
-// - A reply whose echo is not the command's answers nothing: it is dropped
-//   and the line after it is handled; a reply too short to carry an echo is
-//   the command's.
+// - A reply echoing another character than the command is dropped, the next line handled.
 // - The status is the number in the line's first two characters.
 // - The hex dump shows "%02X " per character of the reply, cut to 341, and
 //   the payload text behind it; the flag is cleared.
@@ -185,26 +183,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   const bool hexDump = input[1] & 1;
   std::string line(reinterpret_cast<const char*>(input + 2), size - 2);
   line = line.substr(0, line.find('\n')) + "\n";
-  // The reply as the handler reads it, up to a NUL; its third character is
-  // its echo unless the line ends before.
-  const std::string text = line.substr(0, std::strlen(line.c_str()));
+  // The reply as handled (up to a NUL); bit 7: the command echoes another
+  // character, so the reply is dropped and the line sent after it handled.
+  std::string text = line.substr(0, std::strlen(line.c_str()));
   const bool carriesEcho = text.size() > 2 && text[2] != '\r' && text[2] != '\n';
-  // The command's echo: the reply's, or (bit 7) another one, so that the
-  // reply answers nothing, is dropped, and the link reads on for the line
-  // that follows it, which answers. A reply too short to carry an echo
-  // answers a command with one.
-  uint8_t echo = carriesEcho ? static_cast<uint8_t>(text[2]) : '0';
   const bool otherEcho = carriesEcho && (input[1] & 0x80) != 0;
-  if (otherEcho) echo = text[2] == '0' ? '1' : '0';
-  const std::string answer = otherEcho ? "00" + std::string(1, static_cast<char>(echo)) + "\n" : line;
+  const uint8_t echo = !carriesEcho ? '0' : !otherEcho ? text[2] : text[2] == '0' ? '1' : '0';
+  const std::string sent = otherEcho ? line + "00" + static_cast<char>(echo) + "\n" : line;
+  if (otherEcho) text = sent.substr(line.size());
 
   resetState(id, input[1]);
   const std::array<std::string, 23> settingsBefore = netSettingsTexts();
   ResponseEvent.Create();
-  std::thread answering([&line, otherEcho, &answer] {
+  std::thread answering([&sent] {
     char command[64];
     require(::recv(peer, command, sizeof command, 0) > 0, "the command came");
-    sendLine(otherEcho ? line + answer : line);
+    sendLine(sent);
   });
   const int result = SendCommand(CMD_IC_POWER_ON, &echo, 1);
   answering.join();
@@ -217,15 +211,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
     return 0;
   }
   require(result == 1 && handled, "a line is handled");
-  const std::string shown = otherEcho ? answer : text;
-  require(std::strlen(ReplyBuffer) == shown.size() && shown == ReplyBuffer,
-          otherEcho ? "ReplyBuffer holds the line that answered, not the one dropped"
-                    : "ReplyBuffer holds the reply");
-  require(ReplyStatus == static_cast<int>(std::strtol(shown.substr(0, 2).c_str(), nullptr, 10)),
+  require(std::strlen(ReplyBuffer) == text.size() && text == ReplyBuffer,
+          "ReplyBuffer holds the reply that answered");
+  require(ReplyStatus == static_cast<int>(std::strtol(text.substr(0, 2).c_str(), nullptr, 10)),
           "status from the first two characters");
-  if (hexDump) checkHexDump(shown);
+  if (hexDump) checkHexDump(text);
   const bool readTest = id >= 18 && id <= 28 && id % 2 == 0;
-  if (readTest && ReplyStatus != 0) checkReadTestError(shown);
-  if (id == 3031 && ReplyStatus == 0) checkNetSettings(shown, settingsBefore);
+  if (readTest && ReplyStatus != 0) checkReadTestError(text);
+  if (id == 3031 && ReplyStatus == 0) checkNetSettings(text, settingsBefore);
   return 0;
 }
