@@ -296,6 +296,10 @@ const ReplyFaultRow kReplyFaults[] = {
     {"ResetUnansweredThenVersion", Link::Serial, 5, readersim::DropReply("010", 1),
      [](readersim::ReaderSim&) { return panelsOfClicks({{Form1->Button3, 1500}, {Form1->Button14, 0}}); },
      ";READER-SIM 1.00\n;"},
+    // A reply after its command's time is dropped unseen, not taken by the next.
+    {"VersionAnsweredAfterItsTimeThenReset", Link::Serial, 4, readersim::LateReply("990", 1, 375),
+     [](readersim::ReaderSim&) { return panelsOfClicks({{Form1->Button14, 3000}, {Form1->Button3, 0}}); },
+     ";Reset OK !!;"},
     // A card put in 6 s after "Entry Front": "Version", clicked at 1 s, is owed till then.
     {"EntryAnsweredLateVersionClickedMeanwhile", Link::Serial, 4, readersim::LateReply("160", 1, 1500),
      [](readersim::ReaderSim&) { return panelsOfClicks({{Form1->Button2, 1000}, {Form1->Button14, 9000}}); },
