@@ -70,14 +70,22 @@ bool namesTrack(char echo) { return echo >= '1' && echo <= '4'; }
 bool notBefore(uint32_t tick, uint32_t other) { return static_cast<int32_t>(tick - other) >= 0; }
 uint32_t later(uint32_t a, uint32_t b) { return notBefore(a, b) ? a : b; }
 
-// Commands that move a card or wait for one to be put in: card in, entry,
-// the ejects and moves, the IC card's entry and every track read and write.
-bool movesCard(const uint8_t* bytes, int length) {
+// How long the reader may take to answer a command nobody waits for, by its
+// line: one that moves a card or waits for one to be put in (card in,
+// entry, the ejects and moves, the IC card's entry, the track reads and
+// writes) kCardMoveReplyMs; one whose send waits for the start of its answer
+// (No Operation, a frame) and the jump into the boot loader, which the
+// download gives seconds, StartOfAnswerTimeoutMs; any other ReceiveTimeoutMs.
+uint32_t replyTimeMs(const uint8_t* bytes, int length) {
+  if (length > 0 && bytes[0] == kFrameStart) return StartOfAnswerTimeoutMs;
   if (length < 2 || bytes[0] < '0' || bytes[0] > '9' || bytes[1] < '0' || bytes[1] > '9') {
-    return false;
+    return ReceiveTimeoutMs;
   }
   const int code = (bytes[0] - '0') * 10 + (bytes[1] - '0');
-  return code == 12 || (code >= 15 && code <= 28) || code == 50 || code == 70 || code == 71;
+  if (code == 12 || (code >= 15 && code <= 28) || code == 50 || code == 70 || code == 71) {
+    return kCardMoveReplyMs;
+  }
+  return code == 0 || code == 2 ? StartOfAnswerTimeoutMs : ReceiveTimeoutMs;
 }
 
 Turn* findTurn(Turns& t, uint32_t command) {
@@ -160,7 +168,7 @@ bool counted(uint32_t command, const uint8_t* bytes, int length, uint32_t goesOu
   OwedCommand c;
   c.command = command;
   c.clockFrom = platform::TickCount() + goesOutInMs;
-  c.replyWithinMs = movesCard(bytes, length) ? kCardMoveReplyMs : ReceiveTimeoutMs;
+  c.replyWithinMs = replyTimeMs(bytes, length);
   c.lineAwaitedByLink = network;
   c.answers.commandId = CommandId;
   c.answers.hexDump = HexDumpFlag.exchange(0) != 0;  // asks for this command's reply only

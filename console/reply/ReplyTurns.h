@@ -21,8 +21,10 @@
 //    a handler waits for, until that wait ended and kLateReplyGraceMs passed
 //    (its reply coming meanwhile is dropped unseen); one nobody waits for,
 //    for its reply time once its bytes have gone out and every command
-//    before it has been answered or stopped being owed: ReceiveTimeoutMs, or
-//    kCardMoveReplyMs for one that moves a card or waits for one. Over the
+//    before it has been answered or stopped being owed: ReceiveTimeoutMs,
+//    kCardMoveReplyMs for one that moves a card or waits for one, and
+//    StartOfAnswerTimeoutMs for No Operation, a frame and the jump into the
+//    boot loader. Over the
 //    network a command nobody waits for is owed while the link waits for its
 //    line, and then as one whose wait ended; every command stops being owed
 //    there when the next one goes out, since the link drops what waits
