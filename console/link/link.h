@@ -115,10 +115,10 @@ int LastSendLength();
 // still takes to go out behind what is queued ahead of it; over serial under
 // the port's input lock, so that no input is taken meanwhile) and says
 // whether input already waiting may still answer an earlier command: false
-// lets a serial write drop it. `lineAnsweredNothing`, asked after a network reply line was handled,
-// says whether the line answered no command and the one sent last still waits
-// for its own. Without an observer, nothing waits, waiting input is dropped
-// and every line is taken.
+// lets a serial write drop it. `lineAnsweredNothing`, asked after a network
+// reply line was handled, says whether the line answered no command and the
+// one sent last still waits for its own. Without an observer, nothing waits,
+// waiting input is dropped and every line is taken.
 struct SendObserver {
   void (*beforeSend)() = nullptr;
   bool (*counted)(uint32_t command, const uint8_t* bytes, int length,

@@ -133,12 +133,8 @@ void handleErrorReply(TForm1* form, int id) {
     ResponseFlag = 1;
   }
   if (isWriteTestId(id)) ResponseFlag = 1;
-  if (const char* message = StatusMessage(status)) {
-    form->ShowStatus(message);
-  } else {
-    form->ShowStatus(kUnknownErrorText);
-    ResponseFlag = 1;
-  }
+  form->ShowStatus(ShownStatusMessage(status));
+  if (!StatusMessage(status)) ResponseFlag = 1;  // a status without a message of its own
 }
 
 void handlePositiveReply(TForm1* form, int id) {

@@ -1,10 +1,8 @@
 #include "reply/StatusMessages.h"
 
-const char kUnknownErrorText[] = "Unknown Error !!";
-
 const char* ShownStatusMessage(int status) {
   const char* message = StatusMessage(status);
-  return message ? message : kUnknownErrorText;
+  return message ? message : "Unknown Error !!";
 }
 
 const char* StatusMessage(int status) {

@@ -5,8 +5,7 @@
 // of its own (shown as "Unknown Error !!").
 const char* StatusMessage(int status);
 // What the reply handler shows for a non-zero status: its message, or
-// kUnknownErrorText.
-extern const char kUnknownErrorText[];
+// "Unknown Error !!".
 const char* ShownStatusMessage(int status);
 
 // Track reads report some errors under other numbers; the read handler shows
