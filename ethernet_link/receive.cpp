@@ -5,11 +5,14 @@
 // it after at most platform::kWaitSliceMs, and the tick count is re-read
 // before every read, so the 90000 ms bound follows whatever tick source is
 // installed and holds whatever the peer sends: a stream that never brings an
-// LF ends there too. The bound runs from the last send, so that a caller that
-// reads on past a line that was not the one it wanted (a late or extra one)
-// waits no longer in all than for one line.
+// LF ends there too. Past the bound only the bytes the connection held then
+// are read, without waiting. The bound runs from the last send, so that a
+// caller that reads on past a line that was not the one it wanted (a late or
+// extra one) waits no longer in all than for one line.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include "exported_api.h"
@@ -31,6 +34,12 @@ size_t pendingLineLength() {
   return lf ? static_cast<size_t>(static_cast<const uint8_t*>(lf) - Pending.bytes) + 1 : 0;
 }
 
+// Bytes received by the connection and not yet read.
+size_t bytesQueued() {
+  int queued = 0;
+  return ::ioctl(LinkSocket, FIONREAD, &queued) == 0 && queued > 0 ? static_cast<size_t>(queued) : 0;
+}
+
 }  // namespace
 }  // namespace ethernetlink
 
@@ -43,6 +52,8 @@ int32_t EthernetReceive(uint8_t* destination, int32_t* length) {
     return -1;
   }
   const uint32_t start = LastSend.made ? LastSend.at : platform::TickCount();
+  bool pastBound = false;
+  size_t queuedAtBound = 0;  // bytes the connection held when the bound passed
   for (;;) {
     const size_t lineLength = pendingLineLength();
     if (lineLength > 0) {
@@ -62,12 +73,23 @@ int32_t EthernetReceive(uint8_t* destination, int32_t* length) {
       Pending.droppingOverlongLine = true;
     }
 
-    if (platform::TicksLeft(start, kReceiveBoundMs) == 0) return -3;
+    // Past the bound the call waits no more, but what the connection already
+    // holds is still read: a line that came is never left unread.
+    if (!pastBound && platform::TicksLeft(start, kReceiveBoundMs) == 0) {
+      pastBound = true;
+      queuedAtBound = bytesQueued();
+    }
+    size_t room = PendingInput::kCapacity - Pending.count;
+    if (pastBound) {
+      if (queuedAtBound == 0) return -3;
+      room = std::min(room, queuedAtBound);
+    }
     const ssize_t received =
-        ::recv(LinkSocket, Pending.bytes + Pending.count, PendingInput::kCapacity - Pending.count, 0);
+        ::recv(LinkSocket, Pending.bytes + Pending.count, room, pastBound ? MSG_DONTWAIT : 0);
     if (received > 0) {
       acknowledgeAtOnce();
       Pending.count += static_cast<size_t>(received);
+      if (pastBound) queuedAtBound -= static_cast<size_t>(received);
       continue;
     }
     if (received == 0) {
@@ -76,7 +98,11 @@ int32_t EthernetReceive(uint8_t* destination, int32_t* length) {
       Pending.droppingOverlongLine = false;
       return -3;
     }
-    if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      if (pastBound) return -3;
+      continue;
+    }
     ShowLinkError("EthernetReceive failed");
     return -1;
   }

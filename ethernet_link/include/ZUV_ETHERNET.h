@@ -45,13 +45,14 @@ int32_t EthernetCommandSend(const uint8_t* data, int32_t length);
  * Blocks until the line is whole, at most until 90000 ms by the platform tick
  * count after the last EthernetCommandSend on this connection (after the call
  * began when none was made yet), whatever the peer sends: the calls that read
- * the reply of one command share that bound. A line already whole is handed
- * over at once. 1 received; -1 socket error or no connection
+ * the reply of one command share that bound. A line already whole, kept from
+ * an earlier call or waiting in the connection, is handed over at once, also
+ * past the bound. 1 received; -1 socket error or no connection
  * ("EthernetReceive failed"), a line longer than 1024 bytes (read on to its
  * LF, not shown) or a null argument; -3 the peer closed the connection (at
- * once; a part of a line is dropped) or the line was not whole by the end of
- * the bound (its part stays for the next call). On -1 and -3 neither output
- * is written. */
+ * once; a part of a line is dropped) or no whole line came by the end of the
+ * bound (its part stays for the next call). On -1 and -3 neither output is
+ * written. */
 int32_t EthernetReceive(uint8_t* destination, int32_t* length);
 
 #ifdef __cplusplus
