@@ -111,7 +111,7 @@ void showProgress(TForm1* form, int chunk, int chunks) {
   form->progAtmel->setValue((chunk + 1) * 100 / chunks);
 }
 
-Outcome atmelWrite(TForm1* form, bool awaitLastChunk) {
+Outcome atmelWrite(TForm1* form, WaitEvents what) {
   CommandId = 88;
   const AtmelCardType& type = chosenType(form);
   Range range{};
@@ -141,9 +141,7 @@ Outcome atmelWrite(TForm1* form, bool awaitLastChunk) {
   const int chunks = (total + kChunkBytes - 1) / kChunkBytes;
   form->progAtmel->setValue(0);
   int address = range.start;
-  // What the first chunk that failed showed. Once one has, the last chunk is
-  // waited for too, so that its reply cannot show after the write's end.
-  const char* failure = nullptr;
+  const char* failure = nullptr;  // what the first chunk that failed showed
   for (int chunk = 0; chunk < chunks; ++chunk) {
     showProgress(form, chunk, chunks);
     const int count = std::min(kChunkBytes, range.start + total - address);
@@ -151,16 +149,10 @@ Outcome atmelWrite(TForm1* form, bool awaitLastChunk) {
         chunkHead(address, count) +
         hex.substr(static_cast<size_t>(address - range.start) * 2, static_cast<size_t>(count) * 2);
     const int code = form->CheckBox7->isChecked() ? CMD_ATMEL_WRITE_VERIFY : CMD_ATMEL_WRITE;
-    if (chunk + 1 < chunks || awaitLastChunk || failure) {
-      const WaitEvents what = awaitLastChunk ? WaitEvents::All : WaitEvents::NonInput;
-      const StepResult result = sendAndWait(88, code, request, what);
-      if (result == StepResult::LinkLost) return Outcome::LinkLost;
-      if (!failure && result != StepResult::Answered) failure = kNoReplyText;
-      if (!failure && ReplyStatus != 0) failure = ShownStatusMessage(ReplyStatus);
-    } else {
-      SendCommand(code, reinterpret_cast<const uint8_t*>(request.data()),
-                  static_cast<int>(request.size()));
-    }
+    const StepResult result = sendAndWait(88, code, request, what);
+    if (result == StepResult::LinkLost) return Outcome::LinkLost;
+    if (!failure && result != StepResult::Answered) failure = kNoReplyText;
+    if (!failure && ReplyStatus != 0) failure = ShownStatusMessage(ReplyStatus);
     address += count;
     platform::SleepMs(1);
   }
@@ -269,7 +261,7 @@ void TForm1::btnAtmelPwroffClick() { Button38Click(); }
 
 void TForm1::Button41Click() {
   watchLinkButtons();
-  atmelWrite(this, false);
+  atmelWrite(this, WaitEvents::NonInput);
 }
 
 void TForm1::Button42Click() {
@@ -297,7 +289,7 @@ void TForm1::Button45Click() {
     if (BreakFlag) break;
     linked = stepThenPause(81, CMD_ATMEL_POWER_ON, typeCharData(this));
     if (!linked || BreakFlag) break;
-    linked = atmelWrite(this, true) != Outcome::LinkLost;
+    linked = atmelWrite(this, WaitEvents::All) != Outcome::LinkLost;
     ProcessMessages();
     linked = linked && loopPause();
     if (!linked || BreakFlag) break;

@@ -30,6 +30,7 @@
 #include "pages/TestSteps.h"
 #include "platform/tick.h"
 #include "reply/MainState.h"
+#include "reply/ReplyTurns.h"
 
 namespace {
 
@@ -97,8 +98,13 @@ class FirmwareLock {
     watchLinkButtons();
     setLocked(true);
   }
+  // Once the sequence ends, however it ends, nothing it sent is owed a reply:
+  // frames a boot loader left unanswered must not take the replies of the
+  // commands after it.
   ~FirmwareLock() {
-    if (--lockDepth == 0) setLocked(false);
+    if (--lockDepth > 0) return;
+    setLocked(false);
+    ForgetOwedReplies();
   }
   FirmwareLock(const FirmwareLock&) = delete;
   FirmwareLock& operator=(const FirmwareLock&) = delete;

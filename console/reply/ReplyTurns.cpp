@@ -17,26 +17,29 @@ namespace {
 
 constexpr uint8_t kFrameStart = 0x60;
 
+// The longest waits the pages give a reply: a test step, an IC or ATMEL
+// command, No Operation and a frame; a TimeLox read; the download's pause
+// between the jump into the boot loader and its first frame.
+constexpr uint32_t kPageWaitMs = 5000;
+constexpr uint32_t kTimeLoxWaitMs = 10000;
+constexpr uint32_t kBootJumpWaitMs = 2500;
+
 // A command that went out and is owed one reply.
 struct OwedCommand {
   uint32_t command = 0;  // its CommandsSent() count
-  // Nobody waits for it: from when its clock may run (its last byte gone
-  // out, or later the command before it answered), and for how long.
-  uint32_t clockFrom = 0;
-  uint32_t replyWithinMs = 0;
-  bool lineAwaitedByLink = false;  // sent over the network: the link waits for its line
   AnsweredCommand answers;
   char echo = 0;  // 0: it names none (a frame, or a line without a third character)
   bool awaited = false;
   bool echoNamesTrack = false;
-  bool inGrace = false;  // its handler stopped waiting; a late reply is dropped
+  bool lineAwaitedByLink = false;  // sent over the network: the link waits for its line
+  // Nobody waits for it (serial): when its last byte went out, how long the
+  // reader may take, and when the next command went out.
+  uint32_t goneOutAt = 0;
+  uint32_t replyTimeMs = 0;
+  bool followed = false;
+  uint32_t followedAt = 0;
+  bool inGrace = false;  // its wait ended: a late reply is dropped unseen
   uint32_t graceFrom = 0;
-};
-
-// When a command stops being owed; `open`: not known yet, it still is.
-struct OwedUntil {
-  bool open = true;
-  uint32_t at = 0;
 };
 
 // The state of an awaited command's turn, until its handler ends the wait.
@@ -65,27 +68,37 @@ Turns& turns() {
 }
 
 bool namesTrack(char echo) { return echo >= '1' && echo <= '4'; }
+bool isDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 
 // Tick order, across the wrap.
-bool notBefore(uint32_t tick, uint32_t other) { return static_cast<int32_t>(tick - other) >= 0; }
-uint32_t later(uint32_t a, uint32_t b) { return notBefore(a, b) ? a : b; }
+bool before(uint32_t tick, uint32_t other) { return static_cast<int32_t>(tick - other) < 0; }
 
-// How long the reader may take to answer a command nobody waits for, by its
-// line: one that moves a card or waits for one to be put in (card in,
-// entry, the ejects and moves, the IC card's entry, the track reads and
-// writes) kCardMoveReplyMs; one whose send waits for the start of its answer
-// (No Operation, a frame) and the jump into the boot loader, which the
-// download gives seconds, StartOfAnswerTimeoutMs; any other ReceiveTimeoutMs.
+// The longest wait the pages give the reply to a line (see the header).
 uint32_t replyTimeMs(const uint8_t* bytes, int length) {
-  if (length > 0 && bytes[0] == kFrameStart) return StartOfAnswerTimeoutMs;
-  if (length < 2 || bytes[0] < '0' || bytes[0] > '9' || bytes[1] < '0' || bytes[1] > '9') {
-    return ReceiveTimeoutMs;
-  }
+  if (length > 0 && bytes[0] == kFrameStart) return kPageWaitMs;
+  if (length < 2 || !isDigit(bytes[0]) || !isDigit(bytes[1])) return ReceiveTimeoutMs;
   const int code = (bytes[0] - '0') * 10 + (bytes[1] - '0');
-  if (code == 12 || (code >= 15 && code <= 28) || code == 50 || code == 70 || code == 71) {
+  if (code == 12 || (code >= 15 && code <= 17) || code == 50 || code == 70 || code == 71) {
     return kCardMoveReplyMs;
   }
-  return code == 0 || code == 2 ? StartOfAnswerTimeoutMs : ReceiveTimeoutMs;
+  if (code >= 18 && code <= 28) return length > 2 && bytes[2] == '4' ? kTimeLoxWaitMs : kPageWaitMs;
+  if (code == 0 || (code >= 51 && code <= 53) || (code >= 60 && code <= 64)) return kPageWaitMs;
+  return code == 2 ? kBootJumpWaitMs : ReceiveTimeoutMs;
+}
+
+// Whether `c` was owed a reply that began at `beganAt`, when `stamp` commands
+// had gone out.
+bool owedWhenBegan(const OwedCommand& c, uint32_t stamp, uint32_t beganAt) {
+  if (c.inGrace) return before(beganAt, c.graceFrom + kLateReplyGraceMs);
+  if (c.awaited || c.lineAwaitedByLink || stamp == c.command) return true;
+  return before(beganAt, c.goneOutAt + c.replyTimeMs);
+}
+
+// Whether no reply that began at `tick` or later can be owed to `c`.
+bool settledBy(const OwedCommand& c, uint32_t tick) {
+  if (c.inGrace) return !before(tick, c.graceFrom + kLateReplyGraceMs);
+  if (c.awaited || c.lineAwaitedByLink || !c.followed) return false;
+  return !before(tick, c.followedAt) && !before(tick, c.goneOutAt + c.replyTimeMs);
 }
 
 Turn* findTurn(Turns& t, uint32_t command) {
@@ -102,74 +115,34 @@ void waitForOtherHandlers(Turns& t, std::unique_lock<std::mutex>& held) {
   t.idle.wait(held, [&] { return t.holds == 0 || t.holder == self; });
 }
 
-// Until when each owed command is owed (see the header), oldest first: the
-// clock of a command nobody waits for runs only once every command before it
-// has stopped being owed.
-std::vector<OwedUntil> owedUntil(const Turns& t) {
-  std::vector<OwedUntil> until;
-  until.reserve(t.owed.size());
-  OwedUntil earlier{false, 0};
-  bool anyEarlier = false;
-  for (const OwedCommand& c : t.owed) {
-    OwedUntil end;
-    if (c.inGrace) {
-      end = {false, c.graceFrom + kLateReplyGraceMs};
-    } else if (!c.awaited && !c.lineAwaitedByLink && !earlier.open) {
-      end = {false, (anyEarlier ? later(c.clockFrom, earlier.at) : c.clockFrom) + c.replyWithinMs};
-    }
-    until.push_back(end);
-    if (end.open) {
-      earlier.open = true;
-    } else if (!earlier.open) {
-      earlier.at = anyEarlier ? later(earlier.at, end.at) : end.at;
-    }
-    anyEarlier = true;
-  }
-  return until;
-}
-
-bool owedAt(const OwedUntil& until, uint32_t tick) {
-  return until.open || !notBefore(tick, until.at);
-}
-
-// The command the reader answered at `at` has left; the clocks of those after
-// it run from then.
-void settle(Turns& t, uint32_t at) {
-  for (OwedCommand& c : t.owed) c.clockFrom = later(c.clockFrom, at);
-}
-
-// Forgets the commands that stopped being owed so long ago that no reply
-// still being read can have begun while they were (a serial reply is whole
-// WholeReplyTimeoutMs after its first byte, a network line is whole when it
-// is handed over).
+// Forgets the commands settled so long ago that no reply still being read
+// can be theirs (a serial reply is whole WholeReplyTimeoutMs after its first
+// byte, a network line is whole when it is handed over).
 void forgetSettled(Turns& t) {
-  const uint32_t now = platform::TickCount();
-  const std::vector<OwedUntil> until = owedUntil(t);
-  for (size_t i = until.size(); i-- > 0;) {
-    if (owedAt(until[i], now - WholeReplyTimeoutMs)) continue;
-    t.owed.erase(t.owed.begin() + static_cast<long>(i));
-    for (size_t k = i; k < t.owed.size(); ++k) {
-      t.owed[k].clockFrom = later(t.owed[k].clockFrom, until[i].at);
-    }
-  }
+  const uint32_t tick = platform::TickCount() - WholeReplyTimeoutMs;
+  t.owed.erase(std::remove_if(t.owed.begin(), t.owed.end(),
+                              [tick](const OwedCommand& c) { return settledBy(c, tick); }),
+               t.owed.end());
 }
 
 bool counted(uint32_t command, const uint8_t* bytes, int length, uint32_t goesOutInMs) {
   Turns& t = turns();
   std::lock_guard<std::mutex> hold(t.lock);
   forgetSettled(t);
+  const uint32_t now = platform::TickCount();
   const bool network = LinkMode.load() == LINK_ETHERNET;
   // The network link drops what waits in the connection before it sends: no
   // earlier command can be answered any more.
   if (network) t.owed.clear();
   const bool earlierOwed = !t.owed.empty();
+  for (OwedCommand& c : t.owed) {
+    if (!c.followed) c.followedAt = now;
+    c.followed = true;
+  }
   t.lastLineAnsweredNothing = false;
 
   OwedCommand c;
   c.command = command;
-  c.clockFrom = platform::TickCount() + goesOutInMs;
-  c.replyWithinMs = replyTimeMs(bytes, length);
-  c.lineAwaitedByLink = network;
   c.answers.commandId = CommandId;
   c.answers.hexDump = HexDumpFlag.exchange(0) != 0;  // asks for this command's reply only
   c.answers.txTrack = TxBuffer[0];
@@ -178,6 +151,9 @@ bool counted(uint32_t command, const uint8_t* bytes, int length, uint32_t goesOu
   const bool frame = length > 0 && bytes[0] == kFrameStart;
   const bool echoed = !frame && length >= 3 && bytes[2] != '\r' && bytes[2] != '\n';
   c.echo = echoed ? static_cast<char>(bytes[2]) : 0;
+  c.lineAwaitedByLink = network;
+  c.goneOutAt = now + goesOutInMs;
+  c.replyTimeMs = replyTimeMs(bytes, length);
   if (t.awaitNext) {
     t.awaitNext = false;
     t.awaitedCommand = command;
@@ -202,27 +178,24 @@ void startGrace(OwedCommand& c) {
 
 bool waitsForTrack(const OwedCommand& c) { return c.awaited && !c.inGrace && c.echoNamesTrack; }
 
-enum class Match { Answers, Unnamed, Stray, Nobody };
+enum class Match { Answers, Unnamed, Dropped };
 
-// The owed command a reply answers, at `at` (see the header): of the commands
-// that went out before the reply began (`stamp`) and were owed when it began
-// (`beganAt`).
+// The owed command a reply answers, at `at` (see the header).
 Match match(const Turns& t, uint32_t stamp, uint32_t beganAt, char echo, size_t& at) {
-  const std::vector<OwedUntil> until = owedUntil(t);
   bool candidates = false;
   for (at = 0; at < t.owed.size() && stamp - t.owed[at].command < 0x80000000u; ++at) {
-    if (!owedAt(until[at], beganAt)) continue;
+    if (!owedWhenBegan(t.owed[at], stamp, beganAt)) continue;
     candidates = true;
     const char wanted = t.owed[at].echo;
     if (wanted == 0 || wanted == echo || (echo == 0 && !waitsForTrack(t.owed[at]))) {
       return Match::Answers;
     }
   }
-  if (!candidates) return Match::Nobody;
+  if (!candidates) return Match::Dropped;
   for (at = 0; at < t.owed.size() && stamp - t.owed[at].command < 0x80000000u; ++at) {
     if (waitsForTrack(t.owed[at]) && !namesTrack(echo)) return Match::Unnamed;
   }
-  return Match::Stray;
+  return Match::Dropped;
 }
 
 // A network line was dropped: the command sent last still waits for its own.
@@ -330,8 +303,7 @@ ReplyHandling::ReplyHandling(uint32_t stamp, uint32_t beganAt, char echo)
   // last, until one is taken: the link reads on after one that is dropped.
   t.lastLineAnsweredNothing = LinkMode.load() == LINK_ETHERNET;
   switch (found) {
-    case Match::Nobody:
-    case Match::Stray:
+    case Match::Dropped:
       return;
     case Match::Unnamed:
       if (Turn* turn = findTurn(t, t.owed[at].command)) turn->outcome.unnamedSeen = true;
@@ -342,7 +314,6 @@ ReplyHandling::ReplyHandling(uint32_t stamp, uint32_t beganAt, char echo)
       // The commands before it have lost their replies: the reader answers in order.
       const OwedCommand answered = t.owed[at];
       t.owed.erase(t.owed.begin(), t.owed.begin() + static_cast<long>(at) + 1);
-      settle(t, platform::TickCount());
       if (answered.inGrace) return;  // its handler stopped waiting: unseen
       fit_ = ReplyFit::Taken;
       seq_ = answered.command;

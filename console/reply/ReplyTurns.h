@@ -1,38 +1,33 @@
 // Which command a reply answers, on every page and both links.
 //
-// The reader answers each command with one reply, in the order the commands
-// went out. Every command is noted as owed a reply at the moment it counts as
-// sent, with what its reply needs (CommandId, HexDumpFlag, TxBuffer[0]) taken
-// from the handler that sent it. A reply answers the oldest command that went
-// out before the reply began and was still owed one then, and is handled as
-// that command's reply, whether a handler waits for it or not:
-//  - the echo (the reply's third character repeats the command's) tells owed
-//    commands apart where it differs: the reply answers the oldest owed
-//    command with its echo, and the commands before that one have lost
-//    theirs; where the echoes are the same, order decides. A binary reply
-//    frame, or a reply too short to carry an echo, answers the oldest owed
-//    command that does not wait for a track's reply; a command that names no
-//    echo (a frame, a line without a third character) takes any reply;
-//  - a reply whose echo no owed command has answers nothing and is dropped
-//    unseen (over the network the link then reads on for the command's own);
-//    but while a track step waits, a reply naming no track is shown for it
-//    and answers nothing;
-//  - a command is owed only while the reader can still be answering it: one
-//    a handler waits for, until that wait ended and kLateReplyGraceMs passed
-//    (its reply coming meanwhile is dropped unseen); one nobody waits for,
-//    for its reply time once its bytes have gone out and every command
-//    before it has been answered or stopped being owed: ReceiveTimeoutMs,
+// The reader answers each command once, in the order the commands went out.
+// Every command is noted as owed a reply when it counts as sent, with what its
+// reply needs (CommandId, HexDumpFlag, TxBuffer[0]) taken from the handler
+// that sent it. A reply answers the oldest command that went out before the
+// reply began and was owed one then, whether a handler waits for it or not;
+// the commands before that one have lost theirs. The echo (the reply's third
+// character repeats the command's) tells owed commands apart where it
+// differs; a binary reply frame, or a reply too short for an echo, answers any
+// command but a track step's; a command naming no echo (a frame, a line
+// without a third character) takes any reply. A reply no owed command takes
+// is dropped unseen, but while a track step waits, one naming no track is
+// shown for it and answers nothing.
+//
+// A command is owed its reply:
+//  - one a handler waits for: until the wait ends, then kLateReplyGraceMs (a
+//    reply meanwhile is dropped unseen, and the next command goes out only
+//    once the grace has passed);
+//  - one nobody waits for, on a serial link: until its reply comes; once a
+//    later command has gone out, only until its reply time has passed since
+//    its last byte went out at the port's speed. The reply time is the
+//    longest wait the pages give it: 5000 ms for No Operation, a frame, the
+//    IC and ATMEL commands and the track reads and writes (10000 ms on the
+//    TimeLox track), 2500 ms for the jump into the boot loader,
 //    kCardMoveReplyMs for one that moves a card or waits for one, and
-//    StartOfAnswerTimeoutMs for No Operation, a frame and the jump into the
-//    boot loader. Over the
-//    network a command nobody waits for is owed while the link waits for its
-//    line, and then as one whose wait ended; every command stops being owed
-//    there when the next one goes out, since the link drops what waits
-//    before it sends;
-//  - a reply when no command is owed it is dropped unseen.
-// After a wait that ended without its reply, every next command goes out only
-// once the grace has passed, so that a reply that is merely late comes while
-// its command is still owed.
+//    ReceiveTimeoutMs for any other;
+//  - over the network: while the link waits for its line, then as one whose
+//    wait ended, and never past the next send (the link drops what waits
+//    before it sends).
 //
 // While the reply handler handles a reply it took, it holds the turn; ending a
 // wait waits for that, so the handler's writes (ReplyBuffer, ReplyStatus, the
@@ -82,7 +77,9 @@ uint32_t LateReplyGraceLeftMs();
 void WaitOutLateReply(const std::function<bool()>& linkGone,
                       const std::function<void()>& keepAlive);
 
-// The link was closed: no reply can come any more.
+// Nothing sent so far is owed a reply any more: the link was closed, or a
+// download ended (whatever its frames were owed, the next command's reply is
+// its own).
 void ForgetOwedReplies();
 
 // Installs the bookkeeping in the link layer: commands are noted as they

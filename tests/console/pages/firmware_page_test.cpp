@@ -193,6 +193,23 @@ TEST_P(FirmwarePage, AppJumpWaitsAndReportsOnlyInBootMode) {
   EXPECT_TRUE(Form1->btnDownLoad->isEnabled());
 }
 
+// A boot loader that answers no block: once the download has ended, the
+// commands after it get their own replies.
+TEST_F(FirmwareFixture, UnansweredBlocksAreOwedNothingOnceTheDownloadEnds) {
+  openLink(Link::Serial);
+  boot.SetAnswerWrites(false);
+  download(5000);
+  ASSERT_EQ(panelText(), "Applicaton mode");
+  QString shown;
+  for (QPushButton* button : {Form1->Button3, Form1->Button40}) {
+    Form1->setPanelText("");
+    button->click();
+    waitFor([] { return !panelText().isEmpty(); });
+    shown += panelText() + ";";
+  }
+  EXPECT_EQ(shown, "Reset OK !!;LO Co Select OK !!;");
+}
+
 TEST_P(FirmwarePage, AFileThatCannotBeReadSendsNothingAndIsReported) {
   download(0);
   EXPECT_EQ(messages(), std::vector<std::string>{"FILE ERROR - The file app.bin is empty"});
