@@ -8,7 +8,6 @@
 
 #include "ZUV_ETHERNET.h"
 #include "link_test_support.h"
-#include "platform/tick.h"
 #include "reader_sim.h"
 
 namespace {
@@ -144,22 +143,6 @@ TEST_F(EthernetLink, SilentPeerEndsAtTheBoundOfTheTickCount) {
   // Reading on for the same command waits no second bound.
   EXPECT_EQ(receive().result, -3);
   EXPECT_LE(TicksRead() - atBound, 2 * 5000u);
-  EXPECT_TRUE(ShownBoxes().empty());
-}
-
-// A host that asks for the reply only 100 s after the send: the line that
-// came meanwhile is handed over; -3 only once no line is there.
-using LateReceive = ConnectedToRawPeer;
-TEST_F(LateReceive, LineAlreadyThereIsHandedOverPastTheBound) {
-  RaceTicks();
-  ASSERT_EQ(Send("000\r\n"), 1);
-  peer_.Send("000late\r\n");
-  ASSERT_TRUE(peer_.WaitAcknowledged());
-  while (TicksRead() < 100000) platform::TickCount();
-  const Received got = Receive();
-  EXPECT_EQ(got.result, 1);
-  EXPECT_EQ(got.line, "000late\r\n");
-  EXPECT_EQ(Receive().result, -3);
   EXPECT_TRUE(ShownBoxes().empty());
 }
 

@@ -8,6 +8,7 @@
 
 #include "ZUV_ETHERNET.h"
 #include "link_test_support.h"
+#include "platform/tick.h"
 #include "raw_peer.h"
 
 namespace {
@@ -86,8 +87,14 @@ TEST_F(LinePeer, EachCommandReadsItsOwnReply) {
   ASSERT_EQ(Receive().result, -3);
   peer_.Send("te\n");  // on loopback in the library's socket once written
   ASSERT_EQ(Send("003\r\n"), 1);
+  const uint32_t sentAt = TicksRead();
   peer_.Send("003c\n");
   EXPECT_EQ(Receive().line, "003c\n");
+  // Asked for 100 s after the send: a line already there is handed over, then -3.
+  peer_.Send("003d\n");
+  while (TicksRead() - sentAt < 100000) platform::TickCount();
+  EXPECT_EQ(Receive().line, "003d\n");
+  EXPECT_EQ(Receive().result, -3);
 }
 
 // ---- kept bytes go with the connection

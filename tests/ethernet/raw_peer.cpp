@@ -1,7 +1,6 @@
 #include "raw_peer.h"
 
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -37,18 +36,6 @@ bool RawPeer::Accept(int timeoutMs) {
 
 void RawPeer::Send(const std::string& bytes) {
   if (!connections_.empty()) writeAll(connections_.back(), bytes);
-}
-
-bool RawPeer::WaitAcknowledged(int timeoutMs) const {
-  if (connections_.empty()) return false;
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    int unacknowledged = 0;
-    if (::ioctl(connections_.back(), TIOCOUTQ, &unacknowledged) != 0) return false;
-    if (unacknowledged == 0) return true;
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
 }
 
 void RawPeer::startWriter(std::function<void(int fd)> write) {

@@ -25,9 +25,6 @@ class RawPeer {
   size_t Connections() const { return connections_.size(); }
   // Writes all of `bytes` to the latest connection.
   void Send(const std::string& bytes);
-  // Waits until the other end has acknowledged every byte written to the
-  // latest connection (they are in its receive queue); false after timeoutMs.
-  bool WaitAcknowledged(int timeoutMs = 3000) const;
   // Writes `pieces` to the latest connection from a thread of its own,
   // `gapMs` apart.
   void SendInPieces(const std::vector<std::string>& pieces, int gapMs);

@@ -136,12 +136,11 @@ string readBackAfter(QPushButton* first, int gapMs) {
   return (panelText() + " " + Form1->eMac1->text() + " " + Form1->eIP1->text()).toStdString();
 }
 
-// Each click (nullptr: none) on a cleared status line, and what it shows `gapMs` of ticks later (0: once set).
+// Each click on a cleared status line (nullptr: no click, nothing cleared), and what it shows `gapMs` of ticks later (0: once set).
 string panelsOfClicks(std::initializer_list<std::pair<QPushButton*, uint32_t>> clicks) {
   string shown;
   for (const auto& [button, gapMs] : clicks) {
-    Form1->setPanelText("");
-    if (button) button->click();
+    if (button) Form1->setPanelText(""), button->click();
     const uint32_t start = platform::TickCount();
     waitFor([&] { return gapMs ? platform::TickCount() - start >= gapMs : !panelText().isEmpty(); });
     shown += panelText().toStdString() + ";";
@@ -208,17 +207,12 @@ const ReplyFaultRow kReplyFaults[] = {
      [](readersim::ReaderSim& sim) { return atmelWriteEnd(sim, "0000", "07FF", nullptr); },
      "2 No reply from the reader !!"},
     // Answered 51 after 2.5 s: the write ends on it, and it stays.
-    {"AtmelWriteLastChunkFailsLate", Link::Serial, 10, std::nullopt,
-     [](readersim::ReaderSim& sim) {
+    {"AtmelWriteLastChunkFailsLate", Link::Serial, 10, std::nullopt, [](readersim::ReaderSim& sim) {
        const string end = atmelWriteEnd(sim, "0000", "07FF", [](auto& r, int n) {
          if (n == 2) std::this_thread::sleep_for(std::chrono::milliseconds(250));
-         return readersim::TextReply(r, n == 1 ? 0 : 51);
-       });
-       const uint32_t start = platform::TickCount();
-       waitFor([start] { return platform::TickCount() - start >= 3000; });
-       return end + ";" + panelText().toStdString();
-     },
-     "2 ATMEL Card Read/Write Error;ATMEL Card Read/Write Error"},
+         return readersim::TextReply(r, n == 1 ? 0 : 51); });
+       return end + ";" + panelsOfClicks({{nullptr, 3000}}); },
+     "2 ATMEL Card Read/Write Error;ATMEL Card Read/Write Error;"},
     {"AtmelWriteFirstChunkFailsTheOthersSucceed", Link::Ethernet, 1, std::nullopt,
      [](readersim::ReaderSim& sim) {
        return atmelWriteEnd(sim, "0000", "0CFF", [](auto& r, int n) { return readersim::TextReply(r, n == 1 ? 51 : 0); });
@@ -317,24 +311,18 @@ const ReplyFaultRow kReplyFaults[] = {
      "READER-SIM 1.00\n;HI Co Select OK !!;"},
     {"ResetAnsweredLate", Link::Serial, 4, readersim::LateReply("010", 1, 450),
      [](readersim::ReaderSim&) { return panelsOfClicks({{Form1->Button3, 3000}}); }, "Reset OK !!;"},
-    {"IcDirectAnsweredLate", Link::Serial, 10, std::nullopt, [](readersim::ReaderSim& sim) {
-       const string powered = panelsOfClicks({{Form1->Button28, 0}, {Form1->Button32, 0}});
+    {"IcDirectAnsweredLate", Link::Serial, 10, readersim::LateReply("530", 1, 400), [](readersim::ReaderSim&) {
        Form1->Memo11->setPlainText("80BE00001C");
-       sim.AddReplyFault(readersim::LateReply("530", 1, 400));
-       const string direct = panelsOfClicks({{Form1->Button30, 6000}});
-       return powered + direct + memoText("Memo9").toStdString();
-     },
-     "IC Card Entry OK!!;IC Card Power ON OK!!;IC Card Direct Command OK!!;" +
-         readersim::IcCardLines::DirectAnswer("80BE00001C") + "\n"},
+       const string shown = panelsOfClicks({{Form1->Button28, 0}, {Form1->Button32, 0}, {Form1->Button30, 6000}});
+       return shown + memoText("Memo9").toStdString(); },
+     "IC Card Entry OK!!;IC Card Power ON OK!!;IC Card Direct Command OK!!;" + readersim::IcCardLines::DirectAnswer("80BE00001C") + "\n"},
     // Past its time while a later command with another echo is owed: dropped unseen.
     {"VersionAnsweredPastItsTimeWhileAReadIsOwed", Link::Serial, 4, readersim::LateReply("990", 1, 375),
      [](readersim::ReaderSim&) { return readBackAfter(Form1->Button14, 300); }, "Ethernet Read ok !! 00 0"},
     // A card put in 6 s after "Entry Front": "Version", clicked at 1 s, is owed till then.
     {"EntryAnsweredLateVersionClickedMeanwhile", Link::Serial, 4, readersim::LateReply("160", 1, 1500),
-     [](readersim::ReaderSim& sim) {
-       sim.AddReplyFault(readersim::LateReply("990", 1, 1000));
-       return panelsOfClicks({{Form1->Button2, 1000}, {Form1->Button14, 0}, {nullptr, 0}});
-     },
+     [](readersim::ReaderSim& sim) { sim.AddReplyFault(readersim::LateReply("990", 1, 1000));
+       return panelsOfClicks({{Form1->Button2, 1000}, {Form1->Button14, 0}, {nullptr, 6000}}); },
      ";Entry Card OK !!;READER-SIM 1.00\n;"},
     // "Version" (answered 51) clicked amid "Power On"'s handling: that ends on its own reply.
     {"ClickInsideAReplysHandling", Link::Ethernet, 1, std::nullopt,
