@@ -180,18 +180,16 @@ bool waitsForTrack(const OwedCommand& c) { return c.awaited && !c.inGrace && c.e
 
 enum class Match { Answers, Unnamed, Dropped };
 
-// The owed command a reply answers, at `at` (see the header).
+// The owed command a reply answers, at `at` (see the header). A waiting
+// track step is always owed.
 Match match(const Turns& t, uint32_t stamp, uint32_t beganAt, char echo, size_t& at) {
-  bool candidates = false;
   for (at = 0; at < t.owed.size() && stamp - t.owed[at].command < 0x80000000u; ++at) {
     if (!owedWhenBegan(t.owed[at], stamp, beganAt)) continue;
-    candidates = true;
     const char wanted = t.owed[at].echo;
     if (wanted == 0 || wanted == echo || (echo == 0 && !waitsForTrack(t.owed[at]))) {
       return Match::Answers;
     }
   }
-  if (!candidates) return Match::Dropped;
   for (at = 0; at < t.owed.size() && stamp - t.owed[at].command < 0x80000000u; ++at) {
     if (waitsForTrack(t.owed[at]) && !namesTrack(echo)) return Match::Unnamed;
   }
