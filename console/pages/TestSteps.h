@@ -24,17 +24,16 @@
 #include <vector>
 
 #include "link/link.h"
+#include "reply/ReplyTurns.h"
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The reply bounds of one track command: the design's event wait, and for
-// commands that first wait for the operator to insert a card, as long as the
-// network link waits for a reply line, on either link.
-constexpr uint32_t kTrackReplyMs = 5000;
-constexpr uint32_t kTimeLoxReplyMs = 10000;
+// The reply bound of a track command that first waits for the operator to
+// insert a card: as long as the network link waits for a reply line, on
+// either link (the others: kTrackReplyMs, kTimeLoxReplyMs).
 constexpr uint32_t kInsertCardReplyMs = NetworkReplyTimeoutMs;
 
 // What a step shows and counts when its reply did not come, and when the reply

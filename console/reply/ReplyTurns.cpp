@@ -17,11 +17,8 @@ namespace {
 
 constexpr uint8_t kFrameStart = 0x60;
 
-// The longest waits the pages give a reply: a test step, an IC or ATMEL
-// command, No Operation and a frame; a TimeLox read; the download's pause
-// between the jump into the boot loader and its first frame.
-constexpr uint32_t kPageWaitMs = 5000;
-constexpr uint32_t kTimeLoxWaitMs = 10000;
+// The download's pause between the jump into the boot loader and its first
+// frame.
 constexpr uint32_t kBootJumpWaitMs = 2500;
 
 // A command that went out and is owed one reply.
@@ -75,14 +72,14 @@ bool before(uint32_t tick, uint32_t other) { return static_cast<int32_t>(tick - 
 
 // The longest wait the pages give the reply to a line (see the header).
 uint32_t replyTimeMs(const uint8_t* bytes, int length) {
-  if (length > 0 && bytes[0] == kFrameStart) return kPageWaitMs;
+  if (length > 0 && bytes[0] == kFrameStart) return kTrackReplyMs;
   if (length < 2 || !isDigit(bytes[0]) || !isDigit(bytes[1])) return ReceiveTimeoutMs;
   const int code = (bytes[0] - '0') * 10 + (bytes[1] - '0');
   if (code == 12 || (code >= 15 && code <= 17) || code == 50 || code == 70 || code == 71) {
     return kCardMoveReplyMs;
   }
-  if (code >= 18 && code <= 28) return length > 2 && bytes[2] == '4' ? kTimeLoxWaitMs : kPageWaitMs;
-  if (code == 0 || (code >= 51 && code <= 53) || (code >= 60 && code <= 64)) return kPageWaitMs;
+  if (code >= 18 && code <= 28) return length > 2 && bytes[2] == '4' ? kTimeLoxReplyMs : kTrackReplyMs;
+  if (code == 0 || (code >= 51 && code <= 53) || (code >= 60 && code <= 64)) return kTrackReplyMs;
   return code == 2 ? kBootJumpWaitMs : ReceiveTimeoutMs;
 }
 

@@ -40,6 +40,10 @@
 #include "link/link.h"
 
 constexpr uint32_t kLateReplyGraceMs = 1000;
+// How long the pages wait for a reply: a track step (kTimeLoxReplyMs on the
+// TimeLox track), and as long an IC or ATMEL command, No Operation and a frame.
+constexpr uint32_t kTrackReplyMs = 5000;
+constexpr uint32_t kTimeLoxReplyMs = 10000;
 // A card moved, or put in by hand, may take as long as the network link
 // waits for a line.
 constexpr uint32_t kCardMoveReplyMs = NetworkReplyTimeoutMs;
