@@ -2,12 +2,14 @@
 // card type, the write of the write range in chunks of at most 1024 bytes,
 // the read of the read range into the grid, and the loop of them all.
 //
-// A command whose reply is awaited waits at most 5000 ms. A step whose reply
-// did not come within that time costs only itself (reply/ReplyTurns.h): the
-// write goes on with its next chunk, the loop with its next step; the read
-// fills nothing. A write ends on "ATMEL Card Write OK!!" only when every chunk
-// was answered with success within its wait; otherwise on what its first
-// failed chunk showed. A link that is closed or gone ends them all.
+// A command whose reply is awaited waits at most 5000 ms on a serial link, and
+// over the network as long as the link waits for its line (up to 90 s from
+// the send). A step whose reply did not come costs only itself
+// (reply/ReplyTurns.h): the write goes on with its next chunk, the loop with
+// its next step; the read fills nothing. A write ends on "ATMEL Card Write
+// OK!!" only when every chunk was answered with success within its wait;
+// otherwise on what its first failed chunk showed. A link that is closed or
+// gone ends them all.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProgressBar>

@@ -35,6 +35,7 @@ class QPushButton;
 // insert a card: as long as the network link waits for a reply line, on
 // either link (the others: kTrackReplyMs, kTimeLoxReplyMs).
 constexpr uint32_t kInsertCardReplyMs = NetworkReplyTimeoutMs;
+constexpr uint32_t kTimeLoxReplyMs = 10000;
 
 // What a step shows and counts when its reply did not come, and when the reply
 // that came names no track.

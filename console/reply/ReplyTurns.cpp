@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -17,8 +18,7 @@ namespace {
 
 constexpr uint8_t kFrameStart = 0x60;
 
-// The download's pause between the jump into the boot loader and its first
-// frame.
+// The download's pause between the jump into the boot loader and its frames.
 constexpr uint32_t kBootJumpWaitMs = 2500;
 
 // A command that went out and is owed one reply.
@@ -28,15 +28,10 @@ struct OwedCommand {
   char echo = 0;  // 0: it names none (a frame, or a line without a third character)
   bool awaited = false;
   bool echoNamesTrack = false;
-  bool lineAwaitedByLink = false;  // sent over the network: the link waits for its line
-  // Nobody waits for it (serial): when its last byte went out, how long the
-  // reader may take, and when the next command went out.
-  uint32_t goneOutAt = 0;
   uint32_t replyTimeMs = 0;
-  bool followed = false;
-  uint32_t followedAt = 0;
-  bool inGrace = false;  // its wait ended: a late reply is dropped unseen
-  uint32_t graceFrom = 0;
+  uint32_t startedAt = 0;  // when the reader can have begun on it
+  bool inGrace = false;    // its wait ended: a late reply is dropped unseen
+  std::optional<uint32_t> deadline;  // owed only to a reply that begins before it
 };
 
 // The state of an awaited command's turn, until its handler ends the wait.
@@ -69,33 +64,44 @@ bool isDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 
 // Tick order, across the wrap.
 bool before(uint32_t tick, uint32_t other) { return static_cast<int32_t>(tick - other) < 0; }
+uint32_t later(uint32_t tick, uint32_t other) { return before(tick, other) ? other : tick; }
 
-// The longest wait the pages give the reply to a line (see the header).
+// The longest wait the pages give the reply to a line nobody waits for (see
+// the header); the track and ATMEL read and write lines are always awaited.
 uint32_t replyTimeMs(const uint8_t* bytes, int length) {
   if (length > 0 && bytes[0] == kFrameStart) return kTrackReplyMs;
   if (length < 2 || !isDigit(bytes[0]) || !isDigit(bytes[1])) return ReceiveTimeoutMs;
-  const int code = (bytes[0] - '0') * 10 + (bytes[1] - '0');
-  if (code == 12 || (code >= 15 && code <= 17) || code == 50 || code == 70 || code == 71) {
-    return kCardMoveReplyMs;
+  switch ((bytes[0] - '0') * 10 + (bytes[1] - '0')) {
+    case 12: case 15: case 16: case 17: case 50: case 70: case 71: return kCardMoveReplyMs;
+    case 0: case 51: case 52: case 53: case 60: case 61: return kTrackReplyMs;
+    case 2: return kBootJumpWaitMs;
+    default: return ReceiveTimeoutMs;
   }
-  if (code >= 18 && code <= 28) return length > 2 && bytes[2] == '4' ? kTimeLoxReplyMs : kTrackReplyMs;
-  if (code == 0 || (code >= 51 && code <= 53) || (code >= 60 && code <= 64)) return kTrackReplyMs;
-  return code == 2 ? kBootJumpWaitMs : ReceiveTimeoutMs;
 }
 
 // Whether `c` was owed a reply that began at `beganAt`, when `stamp` commands
-// had gone out.
+// had gone out. One begun before a later command went out met no deadline.
 bool owedWhenBegan(const OwedCommand& c, uint32_t stamp, uint32_t beganAt) {
-  if (c.inGrace) return before(beganAt, c.graceFrom + kLateReplyGraceMs);
-  if (c.awaited || c.lineAwaitedByLink || stamp == c.command) return true;
-  return before(beganAt, c.goneOutAt + c.replyTimeMs);
+  return stamp == c.command || !c.deadline || before(beganAt, *c.deadline);
 }
 
-// Whether no reply that began at `tick` or later can be owed to `c`.
-bool settledBy(const OwedCommand& c, uint32_t tick) {
-  if (c.inGrace) return !before(tick, c.graceFrom + kLateReplyGraceMs);
-  if (c.awaited || c.lineAwaitedByLink || !c.followed) return false;
-  return !before(tick, c.followedAt) && !before(tick, c.goneOutAt + c.replyTimeMs);
+// A later command went out at `now`: `c`, unless awaited, is owed only for
+// its reply time, and at least until then.
+void followed(OwedCommand& c, uint32_t now) {
+  if (c.awaited || c.deadline) return;
+  c.deadline = later(c.startedAt + c.replyTimeMs, now);
+}
+
+// A reply to a command before `c` was taken at `now`: only then can the
+// reader have begun on `c`, so its reply time counts from there.
+void readerReachedBy(OwedCommand& c, uint32_t now) {
+  c.startedAt = later(c.startedAt, now);
+  if (c.deadline && !c.inGrace) c.deadline = later(*c.deadline, c.startedAt + c.replyTimeMs);
+}
+
+void startGrace(OwedCommand& c) {
+  c.inGrace = true;
+  c.deadline = platform::TickCount() + kLateReplyGraceMs;
 }
 
 Turn* findTurn(Turns& t, uint32_t command) {
@@ -112,14 +118,15 @@ void waitForOtherHandlers(Turns& t, std::unique_lock<std::mutex>& held) {
   t.idle.wait(held, [&] { return t.holds == 0 || t.holder == self; });
 }
 
-// Forgets the commands settled so long ago that no reply still being read
-// can be theirs (a serial reply is whole WholeReplyTimeoutMs after its first
-// byte, a network line is whole when it is handed over).
+// Forgets the commands whose deadline passed so long ago that no reply still
+// being read can be theirs (a serial reply is whole WholeReplyTimeoutMs after
+// its first byte, a network line is whole when it is handed over). Only from
+// the front: a reply to an earlier command would restart a later one's clock.
 void forgetSettled(Turns& t) {
   const uint32_t tick = platform::TickCount() - WholeReplyTimeoutMs;
-  t.owed.erase(std::remove_if(t.owed.begin(), t.owed.end(),
-                              [tick](const OwedCommand& c) { return settledBy(c, tick); }),
-               t.owed.end());
+  while (!t.owed.empty() && t.owed.front().deadline && !before(tick, *t.owed.front().deadline)) {
+    t.owed.pop_front();
+  }
 }
 
 bool counted(uint32_t command, const uint8_t* bytes, int length, uint32_t goesOutInMs) {
@@ -127,15 +134,11 @@ bool counted(uint32_t command, const uint8_t* bytes, int length, uint32_t goesOu
   std::lock_guard<std::mutex> hold(t.lock);
   forgetSettled(t);
   const uint32_t now = platform::TickCount();
-  const bool network = LinkMode.load() == LINK_ETHERNET;
   // The network link drops what waits in the connection before it sends: no
   // earlier command can be answered any more.
-  if (network) t.owed.clear();
+  if (LinkMode.load() == LINK_ETHERNET) t.owed.clear();
   const bool earlierOwed = !t.owed.empty();
-  for (OwedCommand& c : t.owed) {
-    if (!c.followed) c.followedAt = now;
-    c.followed = true;
-  }
+  for (OwedCommand& c : t.owed) followed(c, now);
   t.lastLineAnsweredNothing = false;
 
   OwedCommand c;
@@ -148,8 +151,7 @@ bool counted(uint32_t command, const uint8_t* bytes, int length, uint32_t goesOu
   const bool frame = length > 0 && bytes[0] == kFrameStart;
   const bool echoed = !frame && length >= 3 && bytes[2] != '\r' && bytes[2] != '\n';
   c.echo = echoed ? static_cast<char>(bytes[2]) : 0;
-  c.lineAwaitedByLink = network;
-  c.goneOutAt = now + goesOutInMs;
+  c.startedAt = now + goesOutInMs;
   c.replyTimeMs = replyTimeMs(bytes, length);
   if (t.awaitNext) {
     t.awaitNext = false;
@@ -168,11 +170,6 @@ void holdForLateReply() {
   WaitOutLateReply([] { return LinkMode.load() == LINK_CLOSED; }, ProcessNonInputEvents);
 }
 
-void startGrace(OwedCommand& c) {
-  c.inGrace = true;
-  c.graceFrom = platform::TickCount();
-}
-
 bool waitsForTrack(const OwedCommand& c) { return c.awaited && !c.inGrace && c.echoNamesTrack; }
 
 enum class Match { Answers, Unnamed, Dropped };
@@ -180,17 +177,15 @@ enum class Match { Answers, Unnamed, Dropped };
 // The owed command a reply answers, at `at` (see the header). A waiting
 // track step is always owed.
 Match match(const Turns& t, uint32_t stamp, uint32_t beganAt, char echo, size_t& at) {
+  size_t unnamedAt = t.owed.size();  // the first waiting track step
   for (at = 0; at < t.owed.size() && stamp - t.owed[at].command < 0x80000000u; ++at) {
-    if (!owedWhenBegan(t.owed[at], stamp, beganAt)) continue;
-    const char wanted = t.owed[at].echo;
-    if (wanted == 0 || wanted == echo || (echo == 0 && !waitsForTrack(t.owed[at]))) {
-      return Match::Answers;
-    }
+    const OwedCommand& c = t.owed[at];
+    if (waitsForTrack(c) && unnamedAt == t.owed.size()) unnamedAt = at;
+    if (!owedWhenBegan(c, stamp, beganAt)) continue;
+    if (c.echo == 0 || c.echo == echo || (echo == 0 && !waitsForTrack(c))) return Match::Answers;
   }
-  for (at = 0; at < t.owed.size() && stamp - t.owed[at].command < 0x80000000u; ++at) {
-    if (waitsForTrack(t.owed[at]) && !namesTrack(echo)) return Match::Unnamed;
-  }
-  return Match::Dropped;
+  at = unnamedAt;
+  return at < t.owed.size() && !namesTrack(echo) ? Match::Unnamed : Match::Dropped;
 }
 
 // A network line was dropped: the command sent last still waits for its own.
@@ -227,14 +222,13 @@ TurnOutcome EndReplyTurn(uint32_t command, bool replyMayStillCome) {
     outcome = turn->outcome;
     t.turns.erase(t.turns.begin() + (turn - t.turns.data()));
   }
-  for (auto it = t.owed.begin(); it != t.owed.end(); ++it) {
-    if (it->command != command) continue;
-    if (replyMayStillCome) {
-      startGrace(*it);
-    } else {
-      t.owed.erase(it);
-    }
-    break;
+  const auto it = std::find_if(t.owed.begin(), t.owed.end(),
+                               [command](const OwedCommand& c) { return c.command == command; });
+  if (it == t.owed.end()) return outcome;
+  if (replyMayStillCome) {
+    startGrace(*it);
+  } else {
+    t.owed.erase(it);
   }
   return outcome;
 }
@@ -256,9 +250,10 @@ bool ReplyTurnAnswered(uint32_t command) {
 uint32_t LateReplyGraceLeftMs() {
   Turns& t = turns();
   std::lock_guard<std::mutex> hold(t.lock);
+  const uint32_t now = platform::TickCount();
   uint32_t left = 0;
   for (const OwedCommand& c : t.owed) {
-    if (c.inGrace) left = std::max(left, platform::TicksLeft(c.graceFrom, kLateReplyGraceMs));
+    if (c.inGrace && before(now, *c.deadline)) left = std::max(left, *c.deadline - now);
   }
   return left;
 }
@@ -309,6 +304,8 @@ ReplyHandling::ReplyHandling(uint32_t stamp, uint32_t beganAt, char echo)
       // The commands before it have lost their replies: the reader answers in order.
       const OwedCommand answered = t.owed[at];
       t.owed.erase(t.owed.begin(), t.owed.begin() + static_cast<long>(at) + 1);
+      const uint32_t now = platform::TickCount();
+      for (OwedCommand& c : t.owed) readerReachedBy(c, now);
       if (answered.inGrace) return;  // its handler stopped waiting: unseen
       fit_ = ReplyFit::Taken;
       seq_ = answered.command;

@@ -13,21 +13,28 @@
 // is dropped unseen, but while a track step waits, one naming no track is
 // shown for it and answers nothing.
 //
-// A command is owed its reply:
-//  - one a handler waits for: until the wait ends, then kLateReplyGraceMs (a
+// Each owed command carries one deadline: it is owed only to a reply that
+// begins before it, and forgotten once no reply still being read can have
+// begun before it. It has none (owed to any reply) while nothing later has
+// gone out, or while a handler waits for it; a reply that began before
+// anything later went out meets none either. Then:
+//  - one a handler waits for: once the wait ends, kLateReplyGraceMs on (a
 //    reply meanwhile is dropped unseen, and the next command goes out only
-//    once the grace has passed);
-//  - one nobody waits for, on a serial link: until its reply comes; once a
-//    later command has gone out, only until its reply time has passed since
-//    its last byte went out at the port's speed. The reply time is the
-//    longest wait the pages give it: 5000 ms for No Operation, a frame, the
-//    IC and ATMEL commands and the track reads and writes (10000 ms on the
-//    TimeLox track), 2500 ms for the jump into the boot loader,
-//    kCardMoveReplyMs for one that moves a card or waits for one, and
-//    ReceiveTimeoutMs for any other;
-//  - over the network: while the link waits for its line, then as one whose
-//    wait ended, and never past the next send (the link drops what waits
-//    before it sends).
+//    once the grace has passed); a link that went leaves no grace;
+//  - one nobody waits for, on a serial link: once a later command has gone
+//    out, its reply time after the reader can have begun on it, and not
+//    before that later command went out. The reader can have begun on it
+//    once its last byte went out at the port's speed and the last reply taken
+//    for a command before it came; a command never answered restarts no one's
+//    clock. The reply time is the longest wait the pages give it: 5000 ms for
+//    No Operation, a frame, the IC commands and the ATMEL power commands,
+//    2500 ms for the jump into the boot loader, kCardMoveReplyMs for one that
+//    moves a card or waits for one, ReceiveTimeoutMs for any other (track and
+//    ATMEL read and write commands are always waited for);
+//  - over the network: while the link waits for its line; past the link's
+//    bound, kLateReplyGraceMs on, as one whose wait ended; never past the
+//    next send (the link drops what waits before it sends).
+// A download's end forgets everything sent before it.
 //
 // While the reply handler handles a reply it took, it holds the turn; ending a
 // wait waits for that, so the handler's writes (ReplyBuffer, ReplyStatus, the
@@ -40,10 +47,9 @@
 #include "link/link.h"
 
 constexpr uint32_t kLateReplyGraceMs = 1000;
-// How long the pages wait for a reply: a track step (kTimeLoxReplyMs on the
-// TimeLox track), and as long an IC or ATMEL command, No Operation and a frame.
+// How long the pages wait for a reply: a track step (but on the TimeLox
+// track), and as long an IC or ATMEL command, No Operation and a frame.
 constexpr uint32_t kTrackReplyMs = 5000;
-constexpr uint32_t kTimeLoxReplyMs = 10000;
 // A card moved, or put in by hand, may take as long as the network link
 // waits for a line.
 constexpr uint32_t kCardMoveReplyMs = NetworkReplyTimeoutMs;

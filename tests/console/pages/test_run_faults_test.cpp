@@ -136,14 +136,16 @@ string readBackAfter(QPushButton* first, int gapMs) {
   return (panelText() + " " + Form1->eMac1->text() + " " + Form1->eIP1->text()).toStdString();
 }
 
-// Each click on a cleared status line (nullptr: no click, nothing cleared), and what it shows `gapMs` of ticks later (0: once set).
+// Each click on a cleared status line (nullptr: no click, nothing cleared), and what it shows `gapMs` of ticks later (0: once it shows another text).
 string panelsOfClicks(std::initializer_list<std::pair<QPushButton*, uint32_t>> clicks) {
   string shown;
-  for (const auto& [button, gapMs] : clicks) {
-    if (button) Form1->setPanelText(""), button->click();
-    const uint32_t start = platform::TickCount();
-    waitFor([&] { return gapMs ? platform::TickCount() - start >= gapMs : !panelText().isEmpty(); });
-    shown += panelText().toStdString() + ";";
+  QString last = panelText();
+  for (const auto& click : clicks) {
+    if (click.first) Form1->setPanelText(""), click.first->click(), last.clear();
+    const uint32_t start = platform::TickCount(), gapMs = click.second;
+    waitFor([&] { return gapMs ? platform::TickCount() - start >= gapMs : panelText() != last; });
+    last = panelText();
+    shown += last.toStdString() + ";";
   }
   return shown;
 }
@@ -324,6 +326,26 @@ const ReplyFaultRow kReplyFaults[] = {
      [](readersim::ReaderSim& sim) { sim.AddReplyFault(readersim::LateReply("990", 1, 1000));
        return panelsOfClicks({{Form1->Button2, 1000}, {Form1->Button14, 0}, {nullptr, 6000}}); },
      ";Entry Card OK !!;READER-SIM 1.00\n;"},
+    // Queued behind a card move, each answered in turn: each is its own command's, and stays.
+    {"VersionAndResetQueuedBehindEntry", Link::Serial, 2, readersim::LateReply("160", 1, 3000),
+     [](readersim::ReaderSim& sim) { sim.SetStatusFor("010", 8);
+       for (const char* prefix : {"990", "010"}) sim.AddReplyFault(readersim::LateReply(prefix, 1, 200));
+       return panelsOfClicks({{Form1->Button2, 1000}, {Form1->Button14, 3000}, {Form1->Button3, 0}, {nullptr, 0}, {nullptr, 0}, {nullptr, 2000}}); },
+     ";;Entry Card OK !!;READER-SIM 1.00\n;Card handing error !!;Card handing error !!;"},
+    {"PowerOnAndDirectQueuedBehindIcEntry", Link::Serial, 4, readersim::LateReply("500", 1, 2000),
+     [](readersim::ReaderSim& sim) { Form1->Memo11->setPlainText("80BE00001C");
+       for (const char* prefix : {"510", "530"}) sim.AddReplyFault(readersim::LateReply(prefix, 1, 500));
+       string shown = panelsOfClicks({{Form1->Button28, 1000}, {Form1->Button32, 1500}, {Form1->Button30, 0}, {nullptr, 0}});
+       shown += memoText("Memo9").toStdString();
+       shown += panelsOfClicks({{nullptr, 0}});
+       return shown + memoText("Memo9").toStdString(); },
+     string(";;IC Card Entry OK!!;IC Card Power ON OK!!;") + readersim::kIsoAtr + "\nIC Card Direct Command OK!!;" +
+         readersim::IcCardLines::DirectAnswer("80BE00001C") + "\n"},
+    // A lost reply after a queue still costs only itself.
+    {"VersionUnansweredBehindEntryThenLoCo", Link::Serial, 4, readersim::LateReply("160", 1, 750),
+     [](readersim::ReaderSim& sim) { sim.AddReplyFault(readersim::DropReply("990", 1));
+       return panelsOfClicks({{Form1->Button2, 1000}, {Form1->Button14, 4000}, {Form1->Button40, 0}}); },
+     ";Entry Card OK !!;LO Co Select OK !!;"},
     // "Version" (answered 51) clicked amid "Power On"'s handling: that ends on its own reply.
     {"ClickInsideAReplysHandling", Link::Ethernet, 1, std::nullopt,
      [](readersim::ReaderSim& sim) {
