@@ -142,7 +142,7 @@ string panelsOfClicks(std::initializer_list<std::pair<QPushButton*, uint32_t>> c
   for (const auto& [button, gapMs] : clicks) {
     if (button) Form1->setPanelText(""), button->click();
     const uint32_t start = platform::TickCount();
-    waitFor([&] { return gapMs ? platform::TickCount() - start >= gapMs : !panelText().isEmpty(); });
+    waitFor([&, gapMs = gapMs] { return gapMs ? platform::TickCount() - start >= gapMs : !panelText().isEmpty(); });
     shown += panelText().toStdString() + ";";
   }
   return shown;
