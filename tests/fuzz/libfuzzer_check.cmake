@@ -22,3 +22,5 @@ if(NOT BENCH_HAVE_LIBFUZZER)
                       "-DCMAKE_CXX_COMPILER=clang++")
 endif()
 add_compile_options(-fsanitize=fuzzer-no-link)
+# Every program links the run-time part that takes the coverage callbacks.
+add_link_options(-fsanitize=fuzzer-no-link)
