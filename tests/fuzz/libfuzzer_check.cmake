@@ -22,5 +22,6 @@ if(NOT BENCH_HAVE_LIBFUZZER)
                       "-DCMAKE_CXX_COMPILER=clang++")
 endif()
 add_compile_options(-fsanitize=fuzzer-no-link)
-# Every program links the run-time part that takes the coverage callbacks.
-add_link_options(-fsanitize=fuzzer-no-link)
+# Every program links the run-time part that takes the coverage callbacks and
+# exports its stack-depth variable, which the libraries it may dlopen use.
+add_link_options(-fsanitize=fuzzer-no-link -Wl,--export-dynamic-symbol=__sancov_lowest_stack)
