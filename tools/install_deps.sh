@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libjpeg62-turbo-dev
           libgtest-dev libgmock-dev binutils
-          clang libclang-rt-14-dev)  # clang and its libFuzzer: the fuzz targets
+          clang libclang-rt-14-dev)  # clang, its sanitizers and libFuzzer: the ASan build
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Builds the project three times (plain, AddressSanitizer+UBSan,
-# ThreadSanitizer) and runs the whole test suite in each build; after the
-# AddressSanitizer pass it fuzzes every fuzz target (tests/fuzz) for
-# FUZZ_SECONDS (20) in a clang build of its own. Extra arguments go to ctest.
+# Builds the project three times and runs the whole test suite in each build:
+# plain (the default compiler), AddressSanitizer+UBSan (clang, with the fuzz
+# targets built for libFuzzer) and ThreadSanitizer. After the plain build it
+# installs it into a scratch prefix and builds and runs the example host
+# against the install (tools/check_install.sh); after the AddressSanitizer
+# tests it fuzzes every fuzz target (tests/fuzz) for FUZZ_SECONDS (20).
+# Extra arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
@@ -20,10 +23,7 @@ run_suite() {
 # corpus (commit it: from then on every build's test run repeats it) and
 # fails the run.
 run_fuzz() {
-  local dir=build-fuzz seconds=${FUZZ_SECONDS:-20}
-  CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DBENCH_SANITIZE_ADDRESS=ON
-  cmake --build "$dir" -j "$jobs" --target fuzz_targets
+  local dir=$1 seconds=${FUZZ_SECONDS:-20}
   local names=() pids=() failed=0
   for seeds in tests/fuzz/corpus/*/; do
     local name
@@ -56,6 +56,10 @@ run_fuzz() {
 
 EXTRA_CTEST_ARGS=("${@}")
 run_suite build
-ASAN_OPTIONS=detect_leaks=1 run_suite build-asan -DBENCH_SANITIZE_ADDRESS=ON
-ASAN_OPTIONS=detect_leaks=1 run_fuzz
+bash tools/check_install.sh build
+# A tree configured by another compiler cannot switch to clang: start afresh.
+grep -qs '^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++$' build-asan/CMakeCache.txt || rm -rf build-asan
+ASAN_OPTIONS=detect_leaks=1 run_suite build-asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DBENCH_SANITIZE_ADDRESS=ON -DBENCH_FUZZ=ON
+ASAN_OPTIONS=detect_leaks=1 run_fuzz build-asan
 TSAN_OPTIONS=halt_on_error=1 run_suite build-tsan -DBENCH_SANITIZE_THREAD=ON

@@ -277,7 +277,7 @@ void TForm1::Button45Click() {
   StartButtonsLock running({Button45});
   BreakFlag = 0;
   watchLinkButtons();
-  const auto stepThenPause = [this](int commandId, int code, const std::string& data) {
+  const auto stepThenPause = [](int commandId, int code, const std::string& data) {
     return sendAndWait(commandId, code, data, WaitEvents::All) != StepResult::LinkLost &&
            loopPause();
   };

@@ -4,9 +4,10 @@
 // --link-com, a pseudo-terminal; --link-com N also prints the line that maps
 // COMN to it. It plays a card in the reader as the console sees it (tracks in
 // ISO or BIT norm, bit memory, settings, IC card, ATMEL memory cards), or with
-// --driver as the encoder driver sees it (bit-norm track lines). --drop,
-// --late and --extra arm the simulator's reply faults (usage() tells how), for
-// seeing how the console copes with a reader that misses or repeats replies.
+// --driver as the encoder driver sees it (bit-norm track lines, the same three
+// tracks). --drop, --late and --extra arm the simulator's reply faults
+// (usage() tells how), for seeing how the console copes with a reader that
+// misses or repeats replies.
 // Runs until SIGINT or SIGTERM.
 #include <algorithm>
 #include <pthread.h>
@@ -159,6 +160,10 @@ int main(int argc, char** argv) {
   readersim::BootLoader bootLoader(sim);
   if (driverLines) {
     driver = std::make_unique<readersim::DriverLines>(sim);
+    // The card the console sees, laid as the bit text the driver reads.
+    readersim::ReaderSim consoleSim;
+    const readersim::CardLines consoleCard(consoleSim);
+    for (int track = 1; track <= 3; ++track) driver->StoreBits(track, consoleCard.Stripe(track));
   } else {
     card = std::make_unique<readersim::CardLines>(sim);
     icCard = std::make_unique<readersim::IcCardLines>(sim);

@@ -203,7 +203,7 @@ TEST_P(LinkInitTable, HonestStepsAndTheCallBound) {
   SpeedUpTime(5);
   h.lines.SetFault("080", script.init);
   for (int track = 1; track <= 3; ++track) h.LayIsoTrack(track, "1");
-  const auto asked = [tracks] { return tracks == 1 ? askTracks({1}) : askTracks({1, 2, 3}); };
+  const auto asked = [tracks = tracks] { return tracks == 1 ? askTracks({1}) : askTracks({1, 2, 3}); };
   const std::string trackLines = command == READ_CARD ? (tracks == 1 ? "221" : "181 202 223")
                                                       : (tracks == 1 ? "191" : "211 212 193");
   std::string expected = script.wire;
